@@ -1,0 +1,71 @@
+// A scripted stand-in for the machine, for tests: it records every call with
+// its arguments and the time on a virtual clock (nothing really sleeps), and
+// answers what the test tells it to.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+struct Call {
+  std::int64_t atMs = 0;  // on the virtual clock, when the call began
+  std::string name;
+  std::vector<std::int64_t> args;
+  std::string text;
+};
+
+// A key press that becomes pending after a number of input reads, or at a
+// time on the virtual clock, whichever is given (both: whichever comes first).
+struct KeyPress {
+  unsigned char character = 0;
+  bool keyDown = true;
+  std::int64_t afterReads = -1;
+  std::int64_t atMs = -1;
+};
+
+struct Script {
+  std::vector<std::string> arguments;
+  unsigned midiDevices = 0;
+  unsigned midiOpenError = 0;
+  unsigned noteOnError = 0;   // answered by every note-on
+  unsigned noteOffError = 0;  // answered by every note-off
+  bool terminal = true;       // input is a terminal, so keys can come
+  bool screen = true;         // a screen answers queries
+  platform::ScreenInfo screenInfo;
+  platform::LocalTime time{2026, 12, 9, 10, 30};
+  std::uint64_t seed = 1;
+  std::set<std::string> existingFiles;
+  std::string executableDirectory = "/opt/lirkel/bin/";
+  std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";
+  unsigned mciOpenError = 0;
+  unsigned mciStatusError = 0;
+  unsigned mciPlayError = 0;
+  std::int64_t midiFileLengthMs = 5000;  // how long an opened file plays
+  std::deque<KeyPress> keys;
+};
+
+Script& script();
+std::vector<Call>& calls();
+// Everything written to standard output, in Windows-1252.
+std::string& output();
+std::int64_t nowMs();
+std::int64_t inputReads();
+
+// Back to a fresh machine: empty script, no calls, clock at 0, empty slots.
+void reset();
+
+// The calls with this name, in order.
+std::vector<Call> callsNamed(std::string_view name);
+
+// What the platform does when the process ends: the exit hook chain, then
+// the shut-down procedure.
+void endProcess();
+
+}  // namespace fake

@@ -1,0 +1,46 @@
+// Time, the random seed and files on Linux.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <ctime>
+
+#include "platform/platform.h"
+
+#ifndef LIRKEL_MIDI_DIR
+#define LIRKEL_MIDI_DIR "/usr/local/share/lirkel/midi/"
+#endif
+
+namespace platform {
+
+LocalTime localTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  localtime_r(&now, &parts);
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min};
+}
+
+std::uint64_t randomSeed() {
+  const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+  return static_cast<std::uint64_t>(ticks) ^ (static_cast<std::uint64_t>(getpid()) << 32);
+}
+
+bool fileExists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string executableDirectory() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return "./";
+  std::string directory(path, static_cast<std::size_t>(length));
+  return directory.substr(0, directory.rfind('/') + 1);
+}
+
+char pathSeparator() { return '/'; }
+
+std::string fixedMidiDirectory() { return LIRKEL_MIDI_DIR; }
+
+}  // namespace platform

@@ -1,0 +1,139 @@
+// The one seam between the program and the machine it runs on. Everything the
+// program needs from outside (sound, MIDI, the terminal, time, files, the
+// command line and the end of the process) is declared here and nowhere else.
+// Three back ends implement it: linux/ (FluidSynth, ALSA, a POSIX terminal),
+// windows/ (winmm and the console API) and fake/ (scripted, for tests).
+//
+// All texts crossing the seam are Windows-1252 bytes; a back end converts to
+// and from what its system speaks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// ---- Process -------------------------------------------------------------
+
+// Called first thing in main(): keeps the arguments and installs what makes
+// the exit hook and the shut-down procedure run at every end of the process
+// (normal return, exit(), a fatal error, a terminating signal).
+void startProcess(int argc, char** argv);
+
+// The command-line arguments after the program name, in Windows-1252;
+// a character without an equivalent becomes '?'.
+std::vector<std::string> commandLineArguments();
+
+// The process exit hook: one slot holding a procedure or nothing. At the end
+// of the process the platform takes the procedure out, empties the slot and
+// calls it, again and again until the slot stays empty; then it calls the
+// shut-down procedure (the console layer's), exactly once.
+using ExitProc = void (*)();
+ExitProc exitHook();
+void setExitHook(ExitProc procedure);
+void setShutdownProc(ExitProc procedure);
+
+// ---- Tones and time ------------------------------------------------------
+
+// A tone of the given frequency; returns when it has ended.
+void Beep(unsigned frequencyHz, unsigned lengthMs);
+// Waits the given time.
+void Sleep(unsigned lengthMs);
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
+LocalTime localTime();
+
+// A seed for the random choice, different from run to run.
+std::uint64_t randomSeed();
+
+// ---- Files ---------------------------------------------------------------
+
+// True for an existing file (not a directory); links are followed.
+bool fileExists(const std::string& path);
+// The directory of the running program, ending with its separator.
+std::string executableDirectory();
+// The separator of directories in a path: '/' or '\\'.
+char pathSeparator();
+// The last place where MIDI files are looked for, ending with a separator.
+std::string fixedMidiDirectory();
+
+// ---- MIDI output (the mapper) ---------------------------------------------
+
+using MidiHandle = std::uintptr_t;
+constexpr unsigned midiNoError = 0;
+
+unsigned midiOutGetNumDevs();
+// Opens the MIDI mapper without a callback; 0 and a handle, or an error code.
+unsigned midiOutOpen(MidiHandle& handle);
+// status byte lowest, then first and second data byte.
+unsigned midiOutShortMsg(MidiHandle handle, std::uint32_t message);
+unsigned midiOutClose(MidiHandle handle);
+// The system's description of a MIDI-out error code (at most 255 characters).
+std::string midiOutGetErrorTextA(unsigned code);
+
+// ---- The MIDI sequencer (plays a Standard MIDI File in the background) ---
+
+// Opens the file on the sequencer: 0 and a device, or an error code.
+unsigned mciOpenSequencer(const std::string& path, unsigned& device);
+// 0 when the sequencer has an output port, else an error code.
+unsigned mciStatusPort(unsigned device);
+// Starts playing from the start in the background; returns at once.
+unsigned mciPlay(unsigned device);
+// True while the file is still playing.
+bool mciIsPlaying(unsigned device);
+// Stops playing and releases the device.
+void mciClose(unsigned device);
+std::string mciGetErrorStringA(unsigned code);
+
+// ---- Console input -------------------------------------------------------
+
+// Saves the input mode and switches to single key presses without echo,
+// keeping Ctrl+C with the system; discards input typed before. Answers
+// whether input comes from a terminal at all.
+bool consoleStartInput();
+// Discards unread input and puts the saved input mode back.
+void consoleStopInput();
+bool consoleInputIsTerminal();
+
+struct InputEvent {
+  bool keyDown = false;
+  unsigned char character = 0;  // 0 for keys without a character
+};
+// Takes at most one pending input event; never waits. False when there was
+// none (or no terminal).
+bool consoleReadEvent(InputEvent& event);
+// Blocks until input is pending or the time is over (a negative time waits
+// without end). Answers false at once when no input can ever come.
+bool consoleWaitInput(int timeoutMs);
+
+// ---- Console screen ------------------------------------------------------
+
+void consoleOpenScreen();
+void consoleCloseScreen();
+
+struct ScreenInfo {
+  int windowRight = 79;
+  int windowBottom = 24;
+  int cursorColumn = 0;
+  int cursorRow = 0;
+};
+// False (and info untouched) when there is no screen to ask.
+bool consoleReadScreenInfo(ScreenInfo& info);
+void consoleGotoXY(int column, int row);
+// Writes the text at the position and puts the cursor back where it was.
+void consoleWriteAt(std::string_view text, int column, int row);
+
+// ---- Standard output -----------------------------------------------------
+
+// Writes Windows-1252 text to standard output, converted as the system
+// needs; shown at once on a terminal.
+void writeStdout(std::string_view text);
+void flushStdout();
+// The line end of the system's text files.
+std::string_view lineBreak();
+
+}  // namespace platform

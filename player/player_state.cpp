@@ -1,0 +1,3 @@
+#include "player/player_state.h"
+
+PlayerState playerState;

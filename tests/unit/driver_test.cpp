@@ -1,0 +1,103 @@
+// Start-up, the joined argument, identity texts and the dispatcher.
+#include <gtest/gtest.h>
+
+#include "driver/identity.h"
+#include "driver/program.h"
+#include "world.h"
+
+class Driver : public FreshProcess {};
+
+TEST_F(Driver, EveryArgumentIsFollowedByOneBlank) {
+  EXPECT_EQ(joinArguments({"G3", "EGE"}), "G3 EGE ");
+  EXPECT_EQ(joinArguments({"two words"}), "two words ");
+  EXPECT_EQ(joinArguments({}), "");
+}
+
+TEST_F(Driver, JoinedArgumentIsCutAt255) {
+  const std::string hundred(100, 'c');
+  const ShortText joined = joinArguments({hundred, hundred, hundred});
+  EXPECT_EQ(joined.size(), 255u);
+  EXPECT_EQ(joined.view(), (hundred + " " + hundred + " " + hundred).substr(0, 255));
+}
+
+TEST_F(Driver, IdentityTexts) {
+  buildIdentityText();
+  fake::script().arguments = {"C"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(ModuleName, "LIRKEL32");
+  ASSERT_EQ(BuildDate.size(), 7u);
+  EXPECT_EQ(BuildDate.at(1), ' ');
+  const std::string identity(IdentityText.view());
+  EXPECT_EQ(identity.front(), ' ');
+  EXPECT_NE(identity.find("CC"), std::string::npos);
+  EXPECT_EQ(identity.substr(identity.size() - 14), " X86FPUmidiW32");
+  const std::string full = " 2010" + std::string(BuildDate.view()) + identity;
+  EXPECT_EQ(VersionText.view(), full.substr(0, 48));
+}
+
+TEST_F(Driver, TuneWithoutMidiDevicePlaysAsTonesWithNoMessage) {
+  fake::script().arguments = {"G3", "EGEGE"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(tones().size(), 6u);
+  EXPECT_TRUE(fake::callsNamed("midiOutOpen").empty());
+  EXPECT_EQ(fake::output(), "");
+}
+
+TEST_F(Driver, MidiThatCannotOpenWritesOneLineThenPlaysTones) {
+  fake::script().arguments = {"CDE"};
+  fake::script().midiDevices = 1;
+  fake::script().midiOpenError = 4;
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(fake::output(), "MIDI error 4.\n");
+  EXPECT_EQ(tones().size(), 3u);
+  EXPECT_TRUE(midiMessages().empty());
+}
+
+TEST_F(Driver, MidiTuneOpensWithTheOrganAndCloses) {
+  fake::script().arguments = {"C"};
+  fake::script().midiDevices = 1;
+  EXPECT_EQ(programMain(), 0);
+  const std::vector<std::int64_t> messages = midiMessages();
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], 0x10C0);
+  EXPECT_EQ(fake::callsNamed("midiOutClose").size(), 1u);
+  EXPECT_EQ(platform::exitHook(), nullptr);
+  EXPECT_FALSE(midiOutState.available);
+}
+
+TEST_F(Driver, ExitHookClosesMidiWhenTheProcessEndsMidTune) {
+  fake::script().midiDevices = 1;
+  ASSERT_TRUE(openSound());
+  startConsole();
+  fake::endProcess();
+  const auto& calls = fake::calls();
+  auto position = [&](const char* name) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].name == name) return i;
+    }
+    return calls.size();
+  };
+  EXPECT_LT(position("midiOutClose"), position("consoleStopInput"));
+  EXPECT_LT(position("consoleStopInput"), calls.size());
+  EXPECT_EQ(platform::exitHook(), nullptr);
+}
+
+TEST_F(Driver, CloseSoundWithoutMidiCallsNothingAndRestoresTheHook) {
+  static bool earlierHookRan = false;
+  platform::setExitHook([] { earlierHookRan = true; });
+  EXPECT_FALSE(openSound());
+  fake::calls().clear();
+  closeSound();
+  EXPECT_TRUE(fake::calls().empty());
+  fake::endProcess();
+  EXPECT_TRUE(earlierHookRan);
+}
+
+TEST_F(Driver, SoundOffGivesOneSignalToneAndTheClock) {
+  playerState.soundEnabled = false;
+  fake::script().keys.push_back({'x', true, -1, 90'000});
+  EXPECT_EQ(playArgument(true, "CDE"), 'x');
+  EXPECT_EQ(tones(), (std::vector<std::pair<std::int64_t, std::int64_t>>{{400, 400}}));
+  EXPECT_FALSE(fake::callsNamed("consoleWriteAt").empty());
+  EXPECT_TRUE(fake::callsNamed("midiOutGetNumDevs").empty());
+}
