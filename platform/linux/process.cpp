@@ -1,7 +1,10 @@
 // The command line and the end of the process on Linux.
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/codepage.h"
+#include "platform/linux/signals.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -30,6 +33,7 @@ void startProcess(int argc, char** argv) {
   argumentCount = argc;
   argumentValues = argv;
   std::atexit(runProcessEnd);
+  posix::installSignalHandlers();
 }
 
 std::vector<std::string> commandLineArguments() {
@@ -42,4 +46,22 @@ ExitProc exitHook() { return exitSlot; }
 void setExitHook(ExitProc procedure) { exitSlot = procedure; }
 void setShutdownProc(ExitProc procedure) { shutdownProc = procedure; }
 
+namespace posix {
+
+// Placeholder: signals keep their default action for now.
+void installSignalHandlers() {}
+bool signalPending() { return false; }
+
+void endBySignal() {
+  runProcessEnd();
+  std::_Exit(1);
+}
+
+void sleepUntil(const timespec& deadline) {
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    if (signalPending()) endBySignal();
+  }
+}
+
+}  // namespace posix
 }  // namespace platform
