@@ -1,0 +1,51 @@
+// Any bytes as command-line arguments, played through the whole program over
+// the fake machine: no crash, no read outside a text, no hang, exit code 0.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "driver/identity.h"
+#include "driver/program.h"
+#include "midi/midi_out.h"
+#include "platform/fake/fake_platform.h"
+#include "player/player_state.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fake::reset();
+  playerState = PlayerState{};
+  midiOutState = MidiOutState{};
+  consoleState = ConsoleState{};
+  if (size == 0) return 0;
+
+  // The first byte picks the machine: MIDI or tones, a failing note, a
+  // terminal or none, a narrow or wide window.
+  const std::uint8_t machine = data[0];
+  fake::Script& script = fake::script();
+  script.midiDevices = machine & 1;
+  script.noteOnError = (machine & 2) ? 6 : 0;
+  script.terminal = (machine & 4) != 0;
+  script.screenInfo.windowRight = (machine & 8) ? 39 : 79;
+  script.seed = machine;
+  if (machine & 16) script.keys.push_back({'q', true, 40, -1});
+  if (machine & 32) script.keys.push_back({13, true, 5, -1});
+
+  // The rest: arguments separated by zero bytes.
+  std::string argument;
+  for (std::size_t i = 1; i < size; ++i) {
+    if (data[i] == 0) {
+      script.arguments.push_back(argument);
+      argument.clear();
+    } else {
+      argument += static_cast<char>(data[i]);
+    }
+  }
+  script.arguments.push_back(argument);
+
+  buildIdentityText();
+  startConsole();
+  if (programMain() != 0) __builtin_trap();
+  fake::endProcess();
+  return 0;
+}
