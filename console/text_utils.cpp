@@ -3,20 +3,29 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+
+struct Fold {
+  unsigned char from;
+  unsigned char to;
+};
+
+// Accented small letters: some keep their accent as capitals, others lose it.
+constexpr Fold accentFolds[] = {
+    {0xE0, 'A'}, {0xE1, 'A'},  {0xE2, 'A'},  {0xE4, 0xC4}, {0xE5, 0xC5}, {0xE6, 0xC6}, {0xE7, 0xC7},
+    {0xE8, 'E'}, {0xE9, 0xC9}, {0xEA, 'E'},  {0xEB, 'E'},  {0xEC, 'I'},  {0xED, 'I'},  {0xEE, 'I'},
+    {0xEF, 'I'}, {0xF1, 0xD1}, {0xF2, 'O'},  {0xF3, 'O'},  {0xF4, 'O'},  {0xF6, 0xD6}, {0xF9, 'U'},
+    {0xFA, 'U'}, {0xFB, 'U'},  {0xFC, 0xDC}, {0xFF, 'Y'},
+};
+
+}  // namespace
+
 unsigned char upcaseChar(unsigned char c) {
   if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0xE0: case 0xE1: case 0xE2: return 'A';                       // à á â
-    case 0xE4: case 0xE5: case 0xE6: case 0xE7: case 0xE9: case 0xF1:  // ä å æ ç é ñ
-    case 0xF6: case 0xFC:                                              // ö ü
-      return static_cast<unsigned char>(c - 32);
-    case 0xE8: case 0xEA: case 0xEB: return 'E';                       // è ê ë
-    case 0xEC: case 0xED: case 0xEE: case 0xEF: return 'I';            // ì í î ï
-    case 0xF2: case 0xF3: case 0xF4: return 'O';                       // ò ó ô
-    case 0xF9: case 0xFA: case 0xFB: return 'U';                       // ù ú û
-    case 0xFF: return 'Y';                                             // ÿ
-    default: return c;
+  for (const Fold& fold : accentFolds) {
+    if (fold.from == c) return fold.to;
   }
+  return c;
 }
 
 ShortText upcaseText(ShortText text) {
@@ -53,7 +62,6 @@ ShortText fillSigned(char fill, std::int32_t count, double value) {
 FixedText<32> zeroPadNumber(std::int32_t value, std::int32_t width) {
   // The magnitude as 64 bits, so that the smallest 32-bit value has one too.
   const std::string digits = std::to_string(std::llabs(static_cast<long long>(value)));
-  const ShortText prefix =
-      fillSigned('0', width - static_cast<std::int32_t>(digits.size()), value);
+  const ShortText prefix = fillSigned('0', width - static_cast<std::int32_t>(digits.size()), value);
   return FixedText<32>(prefix.view()) + digits;
 }

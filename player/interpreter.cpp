@@ -104,7 +104,14 @@ void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) 
     case '.':
       scan.dotPending = true;
       return;
-    case 'A': case 'B': case 'C': case 'D': case 'E': case 'F': case 'G': case 'H': {
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'D':
+    case 'E':
+    case 'F':
+    case 'G':
+    case 'H': {
       const char letter = token == 'B' ? 'H' : static_cast<char>(token);
       int semitone = static_cast<int>(playerState.noteLetters.view().find(letter)) + 1;
       if (scan.sharpPending) semitone += 1;

@@ -22,8 +22,8 @@ unsigned speakerFrequency(int octave, int semitone) {
   return playerState.pitchTable[octave][semitone - 1] / 10u;
 }
 
-void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs,
-                     std::uint16_t exponent, bool dotted) {
+void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs, std::uint16_t exponent,
+                     bool dotted) {
   const unsigned length = wholeNoteMs >> exponent;
   const unsigned half = wholeNoteMs >> (exponent + 1);
   if (semitone == restSemitone) {

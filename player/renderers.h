@@ -12,8 +12,8 @@ constexpr int restSemitone = 0;
 // semitone (1..12); row 8 is reached only by a sharp before the H of row 7.
 unsigned speakerFrequency(int octave, int semitone);
 
-void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs,
-                     std::uint16_t exponent, bool dotted);
+void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs, std::uint16_t exponent,
+                     bool dotted);
 void playMidiNote(std::uint16_t channel, std::uint16_t octave, std::uint16_t semitone,
                   std::uint16_t milliseconds);
 void sendProgramChange(std::uint16_t program);

@@ -185,7 +185,8 @@ bool consoleWaitInput(int timeoutMs) {
   }
   const fake::KeyPress& next = keys.front();
   if (next.afterReads >= 0 || fake::keyDue(next)) return true;
-  const std::int64_t until = timeoutMs < 0 ? next.atMs : std::min(next.atMs, world().now + timeoutMs);
+  const std::int64_t until =
+      timeoutMs < 0 ? next.atMs : std::min(next.atMs, world().now + timeoutMs);
   world().now = std::max(world().now, until);
   return true;
 }

@@ -1,24 +1,30 @@
-#include <gtest/gtest.h>
-
 #include "platform/codepage.h"
+
+#include <gtest/gtest.h>
 
 using platform::cp1252ToUtf8;
 using platform::utf8ToCp1252;
 
 TEST(Codepage, Utf8ArgumentsBecomeWindows1252) {
   EXPECT_EQ(utf8ToCp1252("G3EGEGE"), "G3EGEGE");
-  EXPECT_EQ(utf8ToCp1252("\xC3\xA4ngel"), "\xE4ngel");   // ängel
-  EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");       // €
-  EXPECT_EQ(utf8ToCp1252("\xE2\x98\xBA!"), "?!");        // ☺ has no equivalent
-  EXPECT_EQ(utf8ToCp1252("\xF0\x9F\x8E\xB5"), "?");      // 🎵
+  EXPECT_EQ(utf8ToCp1252("\xC3\xA4ngel"), "\xE4ngel");  // ängel
+  EXPECT_EQ(utf8ToCp1252("\xE2\x82\xAC"), "\x80");      // €
+  EXPECT_EQ(utf8ToCp1252("\xE2\x98\xBA!"), "?!");       // ☺ has no equivalent
+  EXPECT_EQ(utf8ToCp1252("\xF0\x9F\x8E\xB5"), "?");     // 🎵
 }
 
 TEST(Codepage, InvalidUtf8BecomesQuestionMarks) {
-  EXPECT_EQ(utf8ToCp1252("a\xFF" "b"), "a?b");
-  EXPECT_EQ(utf8ToCp1252("\xC3"), "?");                  // cut short
-  EXPECT_EQ(utf8ToCp1252("\xC0\xAF"), "??");             // overlong
-  EXPECT_EQ(utf8ToCp1252("\xED\xA0\x80"), "???");        // surrogate
-  EXPECT_EQ(utf8ToCp1252("\xE2\x82" "A"), "?" "?" "A");
+  EXPECT_EQ(utf8ToCp1252("a\xFF"
+                         "b"),
+            "a?b");
+  EXPECT_EQ(utf8ToCp1252("\xC3"), "?");            // cut short
+  EXPECT_EQ(utf8ToCp1252("\xC0\xAF"), "??");       // overlong
+  EXPECT_EQ(utf8ToCp1252("\xED\xA0\x80"), "???");  // surrogate
+  EXPECT_EQ(utf8ToCp1252("\xE2\x82"
+                         "A"),
+            "?"
+            "?"
+            "A");
 }
 
 TEST(Codepage, OutputRoundTripsEveryAssignedCharacter) {

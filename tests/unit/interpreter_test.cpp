@@ -1,7 +1,8 @@
 // The note language, played through the fake machine.
+#include "player/interpreter.h"
+
 #include <gtest/gtest.h>
 
-#include "player/interpreter.h"
 #include "world.h"
 
 using Tones = std::vector<std::pair<std::int64_t, std::int64_t>>;
@@ -25,7 +26,8 @@ std::int64_t noteOff(int note) { return 0x80 | (note << 8) | (127 << 16); }
 
 TEST_F(Speaker, FirstTuneOfTheHelpText) {
   EXPECT_EQ(play("G3EGEGE"), 0);
-  EXPECT_EQ(tones(), (Tones{{392, 128}, {329, 128}, {392, 128}, {329, 128}, {392, 128}, {329, 128}}));
+  EXPECT_EQ(tones(),
+            (Tones{{392, 128}, {329, 128}, {392, 128}, {329, 128}, {392, 128}, {329, 128}}));
   EXPECT_EQ(fake::nowMs(), 6 * 128);
 }
 
@@ -88,7 +90,8 @@ TEST_F(Speaker, OctaveToken) {
   play("XHA");
   play("AX");  // X last on the line changes nothing
   play("A");
-  EXPECT_EQ(tones(), (Tones{{3520, 512}, {3520, 512}, {3520, 512}, {440, 512}, {440, 512}, {440, 512}}));
+  EXPECT_EQ(tones(),
+            (Tones{{3520, 512}, {3520, 512}, {3520, 512}, {440, 512}, {440, 512}, {440, 512}}));
 }
 
 struct TempoCase {
@@ -104,12 +107,13 @@ TEST_P(Tempo, WholeNoteFromTheOperand) {
   EXPECT_EQ(tones().back().second, GetParam().length) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operands, Tempo,
-    ::testing::Values(TempoCase{"Z10C0", 1000}, TempoCase{"C0Z5", 1024}, TempoCase{"Z$FC0", 1500},
-                      TempoCase{"Z 5C0", 500}, TempoCase{"Z5 C0", 1024}, TempoCase{"ZABC0", 1024},
-                      TempoCase{"Z-5C0", 1024}, TempoCase{"Z+5C0", 500}, TempoCase{"Zx9C0", 900},
-                      TempoCase{"Z00C0", 0}, TempoCase{"Z99C0", 9900}));
+INSTANTIATE_TEST_SUITE_P(Operands, Tempo,
+                         ::testing::Values(TempoCase{"Z10C0", 1000}, TempoCase{"C0Z5", 1024},
+                                           TempoCase{"Z$FC0", 1500}, TempoCase{"Z 5C0", 500},
+                                           TempoCase{"Z5 C0", 1024}, TempoCase{"ZABC0", 1024},
+                                           TempoCase{"Z-5C0", 1024}, TempoCase{"Z+5C0", 500},
+                                           TempoCase{"Zx9C0", 900}, TempoCase{"Z00C0", 0},
+                                           TempoCase{"Z99C0", 9900}));
 
 TEST_F(Speaker, TempoAtTheEndOfTheLine) {
   play("Z5");
@@ -164,7 +168,9 @@ TEST_F(Speaker, UnclosedTitleOrLyricSkipsTheRestOfTheLine) {
 }
 
 TEST_F(Speaker, LowerCaseAndFoldedAccentsPlay) {
-  play("c\xE0" "b");  // c, à (A), b (H)
+  play(
+      "c\xE0"
+      "b");  // c, à (A), b (H)
   EXPECT_EQ(tones(), (Tones{{261, 512}, {440, 512}, {493, 512}}));
 }
 

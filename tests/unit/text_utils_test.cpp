@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "console/text_utils.h"
+
+#include <gtest/gtest.h>
 
 TEST(UpcaseChar, FoldsAccentsByTheProgramsOwnTable) {
   EXPECT_EQ(upcaseChar('a'), 'A');

@@ -28,7 +28,8 @@ class FreshProcess : public ::testing::Test {
 // (frequency, length) of every tone, in order.
 inline std::vector<std::pair<std::int64_t, std::int64_t>> tones() {
   std::vector<std::pair<std::int64_t, std::int64_t>> result;
-  for (const fake::Call& call : fake::callsNamed("Beep")) result.emplace_back(call.args[0], call.args[1]);
+  for (const fake::Call& call : fake::callsNamed("Beep"))
+    result.emplace_back(call.args[0], call.args[1]);
   return result;
 }
 
