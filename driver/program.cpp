@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "driver/identity.h"
+#include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
 #include "player/interpreter.h"
@@ -33,11 +34,29 @@ unsigned char playArgument(bool echo, ShortText argument) {
   return answer;
 }
 
+// The switches people try first: "--help" and "-h" write the help text as
+// "?" does, "--version" one line with the module name and version texts.
+// Answers whether the argument was one of them.
+namespace {
+bool answerStandardSwitch(const ShortText& argument) {
+  if (argument == "--help " || argument == "-h ") {
+    showHelp();
+    return true;
+  }
+  if (argument == "--version ") {
+    writeTextLine(ShortText(ModuleName) + VersionText);
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
 int programMain() {
   joinedArgument = joinArguments(platform::commandLineArguments());
   VersionText = " 2010";
   ModuleName = "LIRKEL32";
   VersionText = VersionText + BuildDate + IdentityText;
+  if (answerStandardSwitch(joinedArgument)) return 0;
   playArgument(true, joinedArgument);
   return 0;
 }
