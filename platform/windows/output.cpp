@@ -1,0 +1,78 @@
+// Standard output on Windows: Windows-1252 text with CR LF line ends. On a
+// console it is converted to the console's output code page and shown at
+// once; redirected, the bytes go out unchanged through a buffer.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+struct StandardOutput {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  bool isConsole = false;
+  std::string pending;
+
+  StandardOutput() {
+    DWORD mode = 0;
+    isConsole = GetConsoleMode(handle, &mode) != 0;
+  }
+};
+
+StandardOutput& standardOutput() {
+  // Never destroyed: the last flush runs in an atexit handler.
+  static StandardOutput& output = *new StandardOutput;
+  return output;
+}
+
+std::string toConsoleCodePage(std::string_view text) {
+  const UINT codePage = GetConsoleOutputCP();
+  if (codePage == 1252 || text.empty()) return std::string(text);
+  const int length = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  const int wideLength = MultiByteToWideChar(1252, 0, text.data(), length, wide.data(), length);
+  const int bytes =
+      WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string converted(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), wideLength, converted.data(), bytes, nullptr,
+                      nullptr);
+  return converted;
+}
+
+void writeAll(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written == 0) {
+      return;
+    }
+    bytes.remove_prefix(written);
+  }
+}
+
+}  // namespace
+
+void writeStdout(std::string_view text) {
+  StandardOutput& output = standardOutput();
+  if (output.isConsole) {
+    const std::string converted = toConsoleCodePage(text);
+    DWORD written = 0;
+    WriteConsoleA(output.handle, converted.data(), static_cast<DWORD>(converted.size()), &written,
+                  nullptr);
+    return;
+  }
+  output.pending.append(text);
+  if (output.pending.size() >= 4096) flushStdout();
+}
+
+void flushStdout() {
+  StandardOutput& output = standardOutput();
+  writeAll(output.handle, output.pending);
+  output.pending.clear();
+}
+
+std::string_view lineBreak() { return "\r\n"; }
+
+}  // namespace platform
