@@ -1,4 +1,113 @@
 #include "midi/midi_files.h"
 
-// Placeholder until MIDI-file playback lands.
-unsigned char tryMidiFiles(ShortText) { return 255; }
+#include "console/console.h"
+#include "console/text_utils.h"
+#include "library/resolve.h"
+#include "midi/midi_out.h"
+#include "platform/platform.h"
+
+const std::array<MidiTitle, 18> midiTitleTable = {{
+    {"LIMELIGHT", "limeligh"},
+    {"DANCING QUEEN", "dancing"},
+    {"NORWEGIAN WOOD", "norwegia"},
+    {"TAXMAN", "taxman"},
+    {"COME TOGETHER", "cometogh"},
+    {"GET BACK", "getback"},
+    {"CHIQUITITA", "chiquiti"},
+    {"FROM BOTH SIDES NOW", "fromboth"},
+    {"SWINGING SAFARI", "swinging"},
+    {"FERNANDO", "fernando"},
+    {"PROUD MARY", "proudmar"},
+    {"THANK YOU FOR THE MUSIC", "thankyou"},
+    {"IF I WERE A CARPENTER", "ifiwerea"},
+    {"FOR ONCE IN MY LIFE", "foronce"},
+    {"WHILE MY GUITAR GENTLY WEEPS", "whilemyg"},
+    {"SLOOP JOHN B", "sloopjb"},
+    {"BABY JANE", "babyjane"},
+    {"MANDOLIN WIND", "mandolin"},
+}};
+
+namespace {
+
+// The answer when a file played to its end with no key to stop it (input is
+// not a terminal): as if Enter had been pressed.
+constexpr unsigned char endedWithoutKey = 13;
+// How often the end of the music is looked for when no key can come.
+constexpr unsigned endPollMs = 50;
+
+// Row counted from 1, or 0 when no title matches.
+std::size_t firstMatchingRow(const ShortText& text) {
+  for (std::size_t row = 1; row <= midiTitleTable.size(); ++row) {
+    if (titleMatches(ShortText(midiTitleTable[row - 1].title), text)) return row;
+  }
+  return 0;
+}
+
+// Waits until a key is pressed; when none can ever come, until the music
+// has ended, so the wait cannot last for ever.
+unsigned char waitWhilePlaying(unsigned device) {
+  if (keysCanArrive()) {
+    const unsigned char key = waitForKey();
+    if (key != 0) return key;
+  }
+  while (platform::mciIsPlaying(device)) platform::Sleep(endPollMs);
+  return endedWithoutKey;
+}
+
+}  // namespace
+
+unsigned char tryMidiFiles(ShortText text) {
+  unsigned char answer = nothingPlayed;
+  if (const std::size_t row = firstMatchingRow(text)) answer = playEmbeddedSong(row);
+  if (answer == nothingPlayed) {
+    if (const std::size_t row = firstMatchingRow(text)) {
+      answer = findAndPlayMidiFile(ShortText(midiTitleTable[row - 1].fileStem));
+    }
+  }
+  if (answer == nothingPlayed) answer = findAndPlayMidiFile(text);
+  return answer;
+}
+
+unsigned char playEmbeddedSong(std::size_t) { return nothingPlayed; }
+
+unsigned char findAndPlayMidiFile(const ShortText& name) {
+  const std::string stem = trimTrailingSpaces(name).str();
+  const std::string midiFolder = std::string("midi") + platform::pathSeparator();
+  const std::string candidates[] = {
+      stem + ".mid",
+      midiFolder + stem + ".mid",
+      platform::executableDirectory() + midiFolder + stem + ".mid",
+      platform::fixedMidiDirectory() + stem + ".mid",
+  };
+  for (const std::string& path : candidates) {
+    if (platform::fileExists(path)) return playMidiFile(path);
+  }
+  return nothingPlayed;
+}
+
+unsigned char playMidiFile(const std::string& path) {
+  closeMidiOut();
+  unsigned char answer = fileFailed;
+  unsigned device = 0;
+  const unsigned openError = platform::mciOpenSequencer(path, device);
+  if (openError != 0) {
+    writeTextLine(ShortText(platform::mciGetErrorStringA(openError)));
+  } else {
+    if (platform::mciStatusPort(device) == 0) {
+      const unsigned playError = platform::mciPlay(device);
+      if (playError != 0) {
+        writeTextLine(ShortText(platform::mciGetErrorStringA(playError)));
+      } else {
+        writeTextLine(ShortText(path));
+        writeTextLine(ShortText());
+        writeText("avbryt tryck ");
+        platform::flushStdout();
+        answer = waitWhilePlaying(device);
+        writeTextLine(ShortText());
+      }
+    }
+    platform::mciClose(device);
+  }
+  openMidiOut();
+  return answer;
+}

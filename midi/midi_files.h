@@ -2,8 +2,25 @@
 // file are looked for on disk and played by the sequencer until a key.
 #pragma once
 
+#include <array>
+#include <string>
+
 #include "console/short_text.h"
 
-// 255: nothing was played; 0: a file was found but failed; else the key
-// that stopped it.
+// Every operation answers one byte: 255 when nothing was played, 0 when a
+// file was found but failed, else the key that stopped it.
+constexpr unsigned char nothingPlayed = 255;
+constexpr unsigned char fileFailed = 0;
+
+struct MidiTitle {
+  const char* title;     // upper case, as titleMatches wants it
+  const char* fileStem;  // the file is fileStem + ".mid"
+};
+
+extern const std::array<MidiTitle, 18> midiTitleTable;
+
 unsigned char tryMidiFiles(ShortText text);
+// Row counted from 1. Plays nothing: no song is built in.
+unsigned char playEmbeddedSong(std::size_t row);
+unsigned char findAndPlayMidiFile(const ShortText& name);
+unsigned char playMidiFile(const std::string& path);

@@ -1,0 +1,14 @@
+#include "platform/linux/alsa_quiet.h"
+
+#include <alsa/asoundlib.h>
+
+namespace platform {
+namespace {
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+}  // namespace
+
+void silenceAlsaMessages() { snd_lib_error_set_handler(ignoreAlsaMessage); }
+
+}  // namespace platform

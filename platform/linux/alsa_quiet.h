@@ -1,0 +1,9 @@
+// Keeps alsa-lib's own messages ("ALSA lib ...") off the user's terminal;
+// the program reports failures in its own words.
+#pragma once
+
+namespace platform {
+
+void silenceAlsaMessages();
+
+}  // namespace platform
