@@ -1,0 +1,243 @@
+#include "tools/song_sheet.h"
+
+#include <string_view>
+
+#include "console/console.h"
+#include "console/text_utils.h"
+#include "library/library_store.h"
+#include "midi/midi_out.h"
+#include "platform/codepage.h"
+#include "platform/fake/fake_platform.h"
+#include "player/interpreter.h"
+#include "player/player_state.h"
+
+namespace {
+
+constexpr std::int64_t shortestSongMs = 10'000;
+constexpr std::int64_t longestSongMs = 240'000;
+constexpr int lowestRow = 2;
+constexpr int highestRow = 6;
+constexpr int highestDigit = 5;
+
+// A note or rest as the text reads it, with the length it should last.
+struct ReadNote {
+  bool rest = false;
+  int exponent = 1;
+  bool dotted = false;
+  std::int64_t expectedMs = 0;
+};
+
+// What the text of a song says, read token by token by the interpreter's own
+// rules (titles and lyrics skipped whole, operands consumed), so that every
+// note the player sounds can be paired with the digit and dot written for it.
+struct TextReader {
+  int exponent = 1;
+  long wholeNoteMs = 1024;
+  bool endMark = false;
+
+  std::vector<ReadNote> readLine(const ShortText& text, SongSheet& song) {
+    std::vector<ReadNote> notes;
+    bool dot = false;
+    const std::size_t n = text.size();
+    for (std::size_t p = 1; p <= n && !endMark; ++p) {
+      const unsigned char c = upcaseChar(text.at(p));
+      if (c == '"' || c == '<') {
+        const char closing = c == '"' ? '"' : '>';
+        std::size_t q = p + 1;
+        while (q <= n && text.at(q) != static_cast<unsigned char>(closing)) ++q;
+        p = q;  // past the end when unclosed: the rest of the line is skipped
+      } else if (c == '.') {
+        dot = true;
+      } else if ((c >= 'A' && c <= 'H') || c == '_') {
+        const unsigned char next = text.at(p + 1);
+        if (p < n && next >= '0' && next <= '9') {
+          exponent = next - '0';
+          ++p;
+        }
+        std::int64_t ms = (wholeNoteMs & 0xFFFF) >> exponent;
+        if (dot) ms += (wholeNoteMs & 0xFFFF) >> (exponent + 1);
+        notes.push_back({c == '_', exponent, dot, ms});
+        dot = false;
+      } else if (c == 'X') {
+        p += 1;
+      } else if (c == 'Z' || c == 'I') {
+        const std::size_t width = c == 'Z' ? 2 : 3;
+        long value = 0;
+        const bool converts = convertNumber(text.slice(p + 1, p + width), value);
+        if (c == 'Z') {
+          wholeNoteMs = converts && value >= 0 ? value * 100 : 1024;
+          song.tempos.push_back(converts ? static_cast<int>(value) : -1);
+        } else if (converts) {
+          song.programs.push_back(static_cast<int>(value));
+        }
+        p += width;
+      } else if (c == '!') {
+        endMark = true;
+      }
+    }
+    return notes;
+  }
+};
+
+// A fresh fake machine with MIDI output open, and every process-wide record
+// at its starting value: each song starts as if the program had just begun.
+bool freshMachine() {
+  fake::reset();
+  playerState = PlayerState{};
+  midiOutState = MidiOutState{};
+  consoleState = ConsoleState{};
+  fake::script().midiDevices = 1;
+  return openSound();
+}
+
+struct Played {
+  int midiNote = restNote;
+  std::int64_t ms = 0;
+};
+
+// The notes and rests among the calls the machine recorded from `first` on:
+// a note is a note-on, a wait and a note-off; a wait on its own is a rest.
+std::vector<Played> playedSince(std::size_t first) {
+  std::vector<Played> played;
+  int sounding = restNote;
+  const std::vector<fake::Call>& calls = fake::calls();
+  for (std::size_t i = first; i < calls.size(); ++i) {
+    const fake::Call& call = calls[i];
+    if (call.name == "midiOutShortMsg") {
+      const auto message = static_cast<std::uint32_t>(call.args[1]);
+      if ((message & 0xF0) == 0x90) sounding = static_cast<int>((message >> 8) & 0x7F);
+      if ((message & 0xF0) == 0x80) sounding = restNote;
+    } else if (call.name == "Sleep") {
+      played.push_back({sounding, call.args[0]});
+    }
+  }
+  return played;
+}
+
+std::string lineLabel(const SongSheet& song, std::uint16_t line) {
+  return "\"" + song.title + "\" (lines " + std::to_string(song.firstLine) + "-" +
+         std::to_string(song.lastLine) + "), line " + std::to_string(line) + ": ";
+}
+
+// Plays one line of a song as note text and adds what it sounded to the sheet.
+void playLine(std::uint16_t number, const ShortText& text, TextReader& reader, SongSheet& song) {
+  const std::vector<ReadNote> read = reader.readLine(text, song);
+  if (text.empty()) return;  // an empty argument would ask for the help text
+  const std::size_t firstCall = fake::calls().size();
+  const std::size_t outputBefore = fake::output().size();
+  const std::int64_t startMs = fake::nowMs();
+  playerState.currentLine = number;
+  playNotationMidi(false, text);
+  song.totalMs += fake::nowMs() - startMs;
+
+  const std::string where = "line " + std::to_string(number) + ": ";
+  if (fake::output().size() != outputBefore || playerState.currentLine != number + 1) {
+    song.readingFaults.push_back(where + "was not played as note text of its own");
+  }
+  const std::vector<Played> played = playedSince(firstCall);
+  if (played.size() != read.size()) {
+    song.readingFaults.push_back(where + "the player sounded " + std::to_string(played.size()) +
+                                 " notes and rests, the text holds " + std::to_string(read.size()));
+    return;
+  }
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    if (read[i].rest != (played[i].midiNote == restNote) || read[i].expectedMs != played[i].ms) {
+      song.readingFaults.push_back(where + "note " + std::to_string(i + 1) + " lasted " +
+                                   std::to_string(played[i].ms) + " ms, the text says " +
+                                   lengthName(read[i].exponent, read[i].dotted));
+    }
+    song.notes.push_back(
+        {number, played[i].midiNote, read[i].exponent, read[i].dotted, played[i].ms});
+  }
+}
+
+std::string titleOf(const ShortText& text) {
+  const std::string_view line = text.view();
+  const std::size_t open = line.find('"');
+  const std::size_t close = line.find('"', open + 1);
+  if (close == std::string_view::npos) return platform::cp1252ToUtf8(line.substr(open + 1));
+  return platform::cp1252ToUtf8(line.substr(open + 1, close - open - 1));
+}
+
+bool holdsQuote(const ShortText& text) { return text.view().find('"') != std::string_view::npos; }
+
+}  // namespace
+
+std::vector<SongSheet> readSongs(const SongLines& line, std::uint16_t lastLine) {
+  std::vector<SongSheet> songs;
+  std::uint16_t n = 1;
+  while (n <= lastLine) {
+    const ShortText first = line(n);
+    if (!holdsQuote(first)) {
+      ++n;
+      continue;
+    }
+    SongSheet song;
+    song.firstLine = n;
+    song.title = titleOf(first);
+    TextReader reader;
+    if (!freshMachine()) song.readingFaults.push_back("MIDI output did not open");
+    std::uint16_t m = n;
+    for (; m <= lastLine && !reader.endMark; ++m) {
+      const ShortText text = line(m);
+      if (m != n && holdsQuote(text)) break;  // the next song began
+      playLine(m, text, reader, song);
+    }
+    song.lastLine = static_cast<std::uint16_t>(m - 1);
+    if (!reader.endMark) song.readingFaults.push_back("the song has no end mark");
+    songs.push_back(song);
+    n = m;
+  }
+  return songs;
+}
+
+std::vector<SongSheet> readLibrarySongs() {
+  return readSongs(libraryLine, static_cast<std::uint16_t>(libraryLineCount));
+}
+
+std::vector<std::string> playingTimeFaults(const SongSheet& song) {
+  if (song.totalMs >= shortestSongMs && song.totalMs <= longestSongMs) return {};
+  return {lineLabel(song, song.firstLine) + "plays " + std::to_string(song.totalMs) +
+          " ms, outside 10 s to 4 min"};
+}
+
+std::vector<std::string> rangeFaults(const SongSheet& song) {
+  std::vector<std::string> faults;
+  std::uint16_t reported = 0;
+  for (const SheetNote& note : song.notes) {
+    if (note.midiNote == restNote || note.line == reported) continue;
+    const int row = octaveRow(note.midiNote);
+    if (row < lowestRow || row > highestRow) {
+      faults.push_back(lineLabel(song, note.line) + noteName(note.midiNote) +
+                       " lies outside octave rows 2..6");
+      reported = note.line;
+    }
+  }
+  return faults;
+}
+
+std::vector<std::string> durationDigitFaults(const SongSheet& song) {
+  std::vector<std::string> faults;
+  std::uint16_t reported = 0;
+  for (const SheetNote& note : song.notes) {
+    if (note.exponent > highestDigit && note.line != reported) {
+      faults.push_back(lineLabel(song, note.line) + "duration digit " +
+                       std::to_string(note.exponent) + " is above 5");
+      reported = note.line;
+    }
+  }
+  return faults;
+}
+
+std::string noteName(int midiNote) {
+  if (midiNote == restNote) return "_";
+  static constexpr const char* names[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                            "F#", "G",  "G#", "A",  "A#", "H"};
+  return names[midiNote % 12] + std::to_string(octaveRow(midiNote));
+}
+
+std::string lengthName(int exponent, bool dotted) {
+  return "1/" + std::to_string(1L << exponent) + (dotted ? "." : "");
+}
+
+int octaveRow(int midiNote) { return midiNote / 12 - 1; }

@@ -1,0 +1,131 @@
+// songsheet: reads the song library back as a musician would. Every song is
+// played line by line through the real interpreter on the scripted fake
+// machine; the sheet shows each note's name, octave row and length, every
+// line's time, the song's total time and range, and any broken rule.
+//
+//   songsheet              every song in full
+//   songsheet --summary    one line per song, then the totals
+//   songsheet 3 7          songs 3 and 7 (counted from 1) in full
+//
+// The exit code is 1 when a song breaks a musical rule or cannot be read.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/song_sheet.h"
+
+namespace {
+
+std::string seconds(std::int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%04.1f", static_cast<long long>(ms / 60000),
+                static_cast<double>(ms % 60000) / 1000.0);
+  return text;
+}
+
+// Lowest and highest sounded note; both rest when the song sounds nothing.
+std::pair<int, int> rangeOf(const SongSheet& song) {
+  int lowest = restNote;
+  int highest = restNote;
+  for (const SheetNote& note : song.notes) {
+    if (note.midiNote == restNote) continue;
+    if (lowest == restNote || note.midiNote < lowest) lowest = note.midiNote;
+    highest = std::max(highest, note.midiNote);
+  }
+  return {lowest, highest};
+}
+
+std::string joined(const std::vector<int>& values, const char* prefix) {
+  std::string text;
+  for (int value : values) {
+    char item[16];
+    std::snprintf(item, sizeof item, "%s%02d", prefix, value);
+    text += text.empty() ? item : std::string(" ") + item;
+  }
+  return text;
+}
+
+void printHeading(std::size_t number, const SongSheet& song) {
+  const auto [lowest, highest] = rangeOf(song);
+  std::printf("%2zu \"%s\"  lines %u-%u (%u)  %s  range %s..%s  tempo %s", number,
+              song.title.c_str(), song.firstLine, song.lastLine, song.lastLine - song.firstLine + 1,
+              seconds(song.totalMs).c_str(), noteName(lowest).c_str(), noteName(highest).c_str(),
+              joined(song.tempos, "Z").c_str());
+  if (!song.programs.empty()) std::printf("  instrument %s", joined(song.programs, "").c_str());
+  std::printf("\n");
+}
+
+void printNotes(const SongSheet& song) {
+  std::size_t i = 0;
+  while (i < song.notes.size()) {
+    const std::uint16_t line = song.notes[i].line;
+    std::int64_t ms = 0;
+    std::string text;
+    for (; i < song.notes.size() && song.notes[i].line == line; ++i) {
+      const SheetNote& note = song.notes[i];
+      ms += note.ms;
+      text += " " + noteName(note.midiNote) + lengthName(note.exponent, note.dotted).substr(1);
+    }
+    std::printf("    %3u %5.1f s:%s\n", line, static_cast<double>(ms) / 1000.0, text.c_str());
+  }
+}
+
+std::vector<std::string> faultsOf(const SongSheet& song) {
+  std::vector<std::string> faults = song.readingFaults;
+  for (const auto& rule : {playingTimeFaults, rangeFaults, durationDigitFaults}) {
+    const std::vector<std::string> found = rule(song);
+    faults.insert(faults.end(), found.begin(), found.end());
+  }
+  return faults;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool summary = false;
+  std::vector<std::size_t> chosen;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--summary") {
+      summary = true;
+    } else if (std::atoi(argv[i]) > 0) {
+      chosen.push_back(static_cast<std::size_t>(std::atoi(argv[i])));
+    } else {
+      std::fprintf(stderr, "usage: songsheet [--summary] [song number ...]\n");
+      return 2;
+    }
+  }
+
+  const std::vector<SongSheet> songs = readLibrarySongs();
+  std::size_t faultCount = 0;
+  std::size_t shortest = 0;
+  std::size_t longest = 0;
+  int lowest = restNote;
+  int highest = restNote;
+  for (std::size_t k = 0; k < songs.size(); ++k) {
+    const SongSheet& song = songs[k];
+    const bool shown = chosen.empty() || std::count(chosen.begin(), chosen.end(), k + 1) > 0;
+    if (shown) printHeading(k + 1, song);
+    if (shown && !summary) printNotes(song);
+    for (const std::string& fault : faultsOf(song)) {
+      std::printf("    FAULT %s\n", fault.c_str());
+      ++faultCount;
+    }
+    if (song.totalMs < songs[shortest].totalMs) shortest = k;
+    if (song.totalMs > songs[longest].totalMs) longest = k;
+    const auto [low, high] = rangeOf(song);
+    if (low != restNote && (lowest == restNote || low < lowest)) lowest = low;
+    highest = std::max(highest, high);
+  }
+  if (songs.empty()) {
+    std::printf("No songs in the library.\n");
+    return 1;
+  }
+  std::printf("%zu songs; shortest \"%s\" %s, longest \"%s\" %s; range %s..%s; %zu faults\n",
+              songs.size(), songs[shortest].title.c_str(), seconds(songs[shortest].totalMs).c_str(),
+              songs[longest].title.c_str(), seconds(songs[longest].totalMs).c_str(),
+              noteName(lowest).c_str(), noteName(highest).c_str(), faultCount);
+  return faultCount == 0 ? 0 : 1;
+}
