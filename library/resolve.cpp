@@ -1,16 +1,86 @@
 #include "library/resolve.h"
 
+#include <random>
+#include <string>
+#include <string_view>
+
 #include "console/console.h"
+#include "console/text_utils.h"
+#include "library/listing.h"
+#include "platform/platform.h"
 #include "player/player_state.h"
 
-// Placeholder until the library search lands: note text is handed through.
-void resolveArgument(bool, ShortText&, std::uint16_t& foundLine, std::uint16_t& randomLine) {
-  playerState.screenRows = windowBottom();
-  playerState.screenCols = windowRight();
-  foundLine = 0;
-  randomLine = 0;
+namespace {
+
+constexpr std::string_view helpKeyword = "? ";
+constexpr std::size_t titleKeyLength = 5;
+
+bool holdsDoubleQuote(const ShortText& line) {
+  return line.view().find('"') != std::string_view::npos;
 }
 
-bool titleMatches(const ShortText&, const ShortText&) { return false; }
+}  // namespace
 
-void showHelp() {}
+std::uint16_t findTitle(const ShortText& argument, LineSource line) {
+  // The joining blank counts as one of the five: "Yes " is no "Yeste".
+  const ShortText key = upcaseText(ShortText(argument.view().substr(0, titleKeyLength)));
+  ShortText title;
+  for (std::uint16_t i = 1; i <= libraryLineCount; ++i) {
+    if (lineTitle(line(i), title) && upcaseText(title).view().starts_with(key.view())) return i;
+  }
+  return 0;
+}
+
+std::uint16_t randomSongLine(std::uint64_t seed, LineSource line) {
+  std::mt19937_64 generator(seed);
+  std::uniform_int_distribution<int> anyLine(1, libraryLineCount);
+  auto number = static_cast<std::uint16_t>(anyLine(generator));
+  // Every line is equally likely, so a long song comes up more often.
+  while (!holdsDoubleQuote(line(number)) && number > 1) --number;
+  return number;
+}
+
+void resolveArgument(bool, ShortText& text, std::uint16_t& foundLine, std::uint16_t& randomLine) {
+  playerState.screenRows = windowBottom();
+  playerState.screenCols = windowRight();
+  randomLine = 0;
+  foundLine = 0;
+  if (playerState.currentLine < 1 || playerState.currentLine > libraryLineCount) {
+    playerState.currentLine = 1;
+  }
+  if (text.empty()) text = helpKeyword;
+
+  if (text == "L " || text == "l ") {
+    listLibrary(libraryLine);
+  } else if (text == "- ") {
+    randomLine = randomSongLine(platform::randomSeed(), libraryLine);
+    text = libraryLine(randomLine);
+    playerState.currentLine = randomLine;
+    randomLine = 0;  // only the first line plays
+  } else if (text == "+ ") {
+    text = libraryLine(static_cast<std::uint16_t>(playerState.currentLine));
+  } else {
+    foundLine = findTitle(text, libraryLine);
+  }
+
+  if (foundLine != 0) {
+    text = libraryLine(foundLine);
+    playerState.currentLine = foundLine;
+  } else if (text == helpKeyword) {
+    showHelp();
+  }
+}
+
+bool titleMatches(const ShortText& title, const ShortText& text) {
+  const ShortText upper = upcaseText(text);
+  const std::string titleAndBlank = title.str() + ' ';
+  // An empty text or title is part of everything and names nothing.
+  const bool matches =
+      (!upper.empty() && titleAndBlank.find(upper.view()) != std::string::npos) ||
+      (!title.empty() && upper.view().find(title.view()) != std::string_view::npos);
+  if (matches) {
+    writeTextLine(ShortText());
+    writeTextLine(title);
+  }
+  return matches;
+}

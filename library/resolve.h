@@ -6,8 +6,18 @@
 #include <cstdint>
 
 #include "console/short_text.h"
+#include "library/library_store.h"
 
 void resolveArgument(bool echo, ShortText& text, std::uint16_t& foundLine,
                      std::uint16_t& randomLine);
 bool titleMatches(const ShortText& title, const ShortText& text);
 void showHelp();
+
+// The steps of the resolution, over any source of lines.
+
+// The first line, in line order, whose title begins with the argument's
+// first five characters, both upper-cased; 0 when there is none.
+std::uint16_t findTitle(const ShortText& argument, LineSource line);
+// A line chosen at random, each as likely as any other, walked back to the
+// nearest line at or before it that holds a double quote (or to line 1).
+std::uint16_t randomSongLine(std::uint64_t seed, LineSource line);

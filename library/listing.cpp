@@ -1,0 +1,85 @@
+#include "library/listing.h"
+
+#include <string_view>
+
+#include "console/console.h"
+#include "console/text_utils.h"
+#include "driver/identity.h"
+#include "player/player_state.h"
+
+namespace {
+
+constexpr std::string_view pagePrompt = "tryck <cr> ";
+constexpr unsigned char enterKey = 13;
+// Written after Enter so that the next row overwrites the prompt.
+constexpr std::string_view carriageReturn = "\r";
+
+// Waits for Enter and drops every other key. Without a terminal no key can
+// come, and the wait ends rather than hang.
+void waitForEnter() {
+  for (;;) {
+    const unsigned char key = waitForKey();
+    if (key == enterKey || key == 0) return;
+  }
+}
+
+void pause() {
+  writeText(pagePrompt);
+  waitForEnter();
+  writeText(carriageReturn);
+}
+
+}  // namespace
+
+bool lineTitle(const ShortText& line, ShortText& title) {
+  const std::string_view text = line.view();
+  const std::size_t open = text.find('"');
+  if (open == std::string_view::npos) return false;
+  const std::size_t close = text.find('"', open + 1);
+  if (close == std::string_view::npos) return false;
+  title = text.substr(open + 1, close - open - 1);
+  return true;
+}
+
+void listLibrary(LineSource line) {
+  writeListingBanner();
+  Listing listing;
+  ShortText title;
+  for (std::uint16_t i = 1; i <= libraryLineCount; ++i) {
+    if (lineTitle(line(i), title)) listTitle(listing, title);
+  }
+  endListing(listing);
+}
+
+void writeListingBanner() {
+  writeTextLine(ShortText("LIRKEL ") + BuildDate + " " + IdentityText);
+  writeTextLine("# grenmyrsbolag # ");
+  writeTextLine("MusikBibliotek..:");
+}
+
+void listTitle(Listing& listing, const ShortText& title) {
+  const std::int32_t half = playerState.screenCols / 2;
+  listing.row.append(title.view());
+  listing.row.append(repeatChar(' ', half - static_cast<std::int32_t>(title.size()) - 1).view());
+  if (static_cast<std::int32_t>(listing.row.size()) <= half) return;
+  ++listing.linesOnPage;
+  writeTextLine(listing.row);
+  listing.row = ShortText();
+  // A page shorter than the banner pauses after every row.
+  if (listing.linesOnPage >= playerState.screenRows) {
+    listing.linesOnPage = 0;
+    // Without a terminal (a pipe, a file) nobody can press Enter: no pause.
+    if (keysCanArrive()) pause();
+  }
+}
+
+void endListing(Listing& listing) {
+  if (!listing.row.empty()) writeTextLine(listing.row);
+  if (listing.linesOnPage == 0 || !keysCanArrive()) return;
+  writeText(pagePrompt);
+  // Keys pressed before the prompt do not answer it.
+  while (checkKey() != 0) {
+  }
+  waitForEnter();
+  writeText(carriageReturn);
+}
