@@ -38,8 +38,7 @@ bool consoleReadEvent(InputEvent& event) {
   if (!ReadConsoleInputA(inputHandle, &record, 1, &count) || count == 0) return false;
   const bool keyDown = record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
   event.keyDown = keyDown;
-  event.character =
-      keyDown ? static_cast<unsigned char>(record.Event.KeyEvent.uChar.AsciiChar) : 0;
+  event.character = keyDown ? static_cast<unsigned char>(record.Event.KeyEvent.uChar.AsciiChar) : 0;
   return true;
 }
 
@@ -56,9 +55,9 @@ bool consoleWaitInput(int timeoutMs) {
 void consoleOpenScreen() {
   // FILE_ATTRIBUTE_SYSTEM | FILE_FLAG_NO_BUFFERING; the screen is reached
   // even when standard output is redirected.
-  outputHandle = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             0x20000004, nullptr);
+  outputHandle =
+      CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0x20000004, nullptr);
 }
 
 void consoleCloseScreen() {

@@ -1,6 +1,7 @@
 // MIDI output through the system's MIDI mapper, and Standard MIDI Files
 // through the MCI sequencer (winmm).
 #include <windows.h>
+// After windows.h, which it needs.
 #include <mmsystem.h>
 
 #include "platform/platform.h"

@@ -1,4 +1,6 @@
 // The command line and the end of the process on Windows.
+#include "platform/windows/process.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -7,7 +9,6 @@
 
 #include "platform/platform.h"
 #include "platform/windows/command_line.h"
-#include "platform/windows/process.h"
 
 namespace platform {
 namespace {
@@ -62,8 +63,8 @@ std::string toCp1252(const std::u16string& text) {
   if (text.empty()) return {};
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int wideLength = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0,
-                                         "?", nullptr);
+  const int length =
+      WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0, "?", nullptr);
   std::string bytes(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes.data(), length, "?",
                       nullptr);

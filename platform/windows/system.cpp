@@ -1,21 +1,9 @@
-// Tones, time, the random seed and files on Windows.
+// Time, the random seed and files on Windows.
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "platform/windows/process.h"
 
 namespace platform {
-
-void Beep(unsigned frequencyHz, unsigned lengthMs) {
-  const ULONGLONG start = GetTickCount64();
-  ::Beep(frequencyHz, lengthMs);
-  // Without a speaker (or under an emulator) the call may come back before
-  // the tone's time is up; the tune's timing must not depend on that.
-  const ULONGLONG elapsed = GetTickCount64() - start;
-  if (elapsed < lengthMs) windows::waitOrEnd(static_cast<unsigned>(lengthMs - elapsed));
-}
-
-void Sleep(unsigned lengthMs) { windows::waitOrEnd(lengthMs); }
 
 LocalTime localTime() {
   SYSTEMTIME now{};
@@ -33,8 +21,9 @@ std::uint64_t randomSeed() {
 bool fileExists(const std::string& path) {
   // Opening the path follows links, so the attributes are the target's; a
   // directory opens only with backup semantics, and is then told apart.
-  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileInformationByHandle(file, &info) != 0;
