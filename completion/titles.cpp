@@ -1,0 +1,30 @@
+#include "completion/titles.h"
+
+#include <algorithm>
+
+#include "console/text_utils.h"
+#include "library/library_store.h"
+#include "library/listing.h"
+#include "platform/codepage.h"
+
+namespace {
+
+// How many characters of the argument title search compares.
+constexpr std::size_t searchKeyLength = 5;
+
+}  // namespace
+
+std::vector<std::string> reachableTitles() {
+  std::vector<std::string> titles;
+  std::vector<std::string> keysTaken;
+  for (std::int32_t number = 1; number <= libraryLineCount; ++number) {
+    ShortText title;
+    if (!lineTitle(libraryLine(static_cast<std::uint16_t>(number)), title)) continue;
+    if (title.size() < searchKeyLength) continue;
+    const std::string key(upcaseText(ShortText(title.view().substr(0, searchKeyLength))).view());
+    if (std::find(keysTaken.begin(), keysTaken.end(), key) != keysTaken.end()) continue;
+    keysTaken.push_back(key);
+    titles.push_back(platform::cp1252ToUtf8(title.view()));
+  }
+  return titles;
+}

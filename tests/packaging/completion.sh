@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The bash completion: library titles whatever the letter case or quoting
+# typed, MIDI file names nearby, the switches, and nothing after the first
+# argument.
+#   completion.sh COMPLETION_SCRIPT TITLES_TOOL SCRATCH_DIR
+set -uo pipefail
+script=$1 titles_tool=$2 scratch=$3
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+
+# shellcheck source=/dev/null
+source "$script" || fail "the completion script does not load"
+[[ $(complete -p lirkel 2>/dev/null) == *"-F _lirkel"* ]] || fail "no completion for lirkel"
+
+# replies WORD [POSITION]: what completing WORD as argument POSITION offers,
+# one a line. Bash hands the function the word without quotes, as given here.
+replies() {
+  local word=$1 position=${2:-1}
+  COMP_WORDS=(lirkel)
+  local i
+  for ((i = 1; i < position; i++)); do COMP_WORDS+=(x); done
+  COMP_WORDS+=("$word")
+  COMP_CWORD=$position
+  COMPREPLY=()
+  _lirkel lirkel "$word" "${COMP_WORDS[position - 1]}"
+  [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}"
+}
+offers() { replies "$1" | grep -qxF -- "$2"; }
+
+mapfile -t titles < <("$titles_tool")
+[ ${#titles[@]} -gt 0 ] || fail "the library offers no titles"
+for title in "${titles[@]}"; do
+  start=${title:0:3}
+  # Typed in the other letter case: "yES" finds "Yes...".
+  swapped=${start~~}
+  offers "$swapped" "$title" || fail "'$swapped' does not offer '$title'"
+  offers "" "$title" || fail "an empty word does not offer '$title'"
+  # A blank typed with a backslash before it, as bash leaves it in the word.
+  if [[ $title == *" "* ]]; then
+    escaped="${title%% *}\\ ${title#* }"
+    offers "${escaped:0:${#title} - 1}" "$title" || fail "'$escaped' does not offer '$title'"
+  fi
+done
+replies ye | grep -q '^Yesterday' || fail "'ye' does not offer the title beginning with Yesterday"
+[ -z "$(replies qqqqzz)" ] || fail "a word no title begins with offers: $(replies qqqqzz)"
+[ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
+
+[ "$(replies --v)" = --version ] || fail "'--v' offers: $(replies --v)"
+[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --help --version -h " ] ||
+  fail "'-' offers: $(replies - | tr '\n' ' ')"
+
+# MIDI files are offered without ".mid", from here and from midi/.
+rm -rf "$scratch" && mkdir -p "$scratch/midi" && cd "$scratch" || exit 1
+touch fanfare.mid midi/tusch.mid notes.txt
+[ "$(replies fan)" = fanfare ] || fail "'fan' offers: $(replies fan)"
+[ "$(replies tu)" = tusch ] || fail "'tu' offers: $(replies tu)"
+replies no | grep -q notes && fail "a file that is no MIDI file is offered"
+exit $failed

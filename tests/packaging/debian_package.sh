@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The Debian package: cpack builds it; its Depends name the package of every
+# library the program is linked with, and Recommends a General MIDI
+# SoundFont; dpkg installs it into a scratch root (checking Depends against
+# the packages installed on this machine), the installed program answers
+# --help and --version, and dpkg removes it again.
+#   debian_package.sh BUILD_DIR PREFIX VERSION SCRATCH_DIR
+set -uo pipefail
+build=$1 prefix=$2 version=$3 scratch=$4
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+die() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$scratch" && mkdir -p "$scratch/out"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  die "cpack failed: $(cat "$scratch/cpack.log")"
+debs=("$scratch"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || die "cpack made no single .deb: ${debs[*]}"
+deb=${debs[0]}
+field() { dpkg-deb -f "$deb" "$1"; }
+
+[ "$(field Package)" = lirkel ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version), the project is $version"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+[ "$(basename "$deb")" = "lirkel_${version}_$(dpkg --print-architecture).deb" ] ||
+  fail "file name $(basename "$deb")"
+
+# Every file belongs to root, and the program, the manual page, the
+# completion and the MIDI directory are in it.
+contents=$(dpkg-deb -c "$deb")
+awk '$2 != "root/root" { bad = 1 } END { exit bad }' <<<"$contents" ||
+  fail "files not owned by root: $contents"
+for path in "bin/lirkel" "share/man/man1/lirkel.1.gz" \
+    "share/bash-completion/completions/lirkel" "share/lirkel/midi/"; do
+  grep -q " \./${prefix#/}/$path\$" <<<"$contents" || fail "the package lacks $prefix/$path"
+done
+
+# Depends: the package of each library the packaged program needs.
+mkdir -p "$scratch/unpacked" && dpkg-deb -x "$deb" "$scratch/unpacked"
+program=$scratch/unpacked$prefix/bin/lirkel
+depends=$(field Depends)
+[ -n "$depends" ] || fail "no Depends"
+depend_names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/[[:space:]]//g')
+needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+for library in $needed; do
+  path=$(ldd "$program" | awk -v lib="$library" '$1 == lib { print $3 }')
+  owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null || true)
+  owner=${owner%%:*}
+  [ -n "$owner" ] || { fail "no package holds $library ($path)"; continue; }
+  grep -qxF "$owner" <<<"$depend_names" || fail "Depends lacks $owner (for $library): $depends"
+done
+grep -q fluidsynth <<<"$needed" && ! grep -q libfluidsynth <<<"$depends" &&
+  fail "linked with FluidSynth but Depends does not name it"
+
+# Recommends: a General MIDI SoundFont, by names apt knows.
+recommends=$(field Recommends)
+grep -qE 'soundfont' <<<"$recommends" || fail "Recommends no SoundFont: $recommends"
+known=0
+for name in $(tr ',|' '  ' <<<"$recommends"); do
+  if apt-cache show "$name" >/dev/null 2>&1; then
+    known=1
+  elif compgen -G '/var/lib/apt/lists/*_Packages*' >/dev/null; then
+    fail "Recommends names $name, which apt does not know"
+  fi
+done
+[ $known = 1 ] || fail "apt knows none of the Recommends: $recommends"
+
+# Install into a scratch root whose package database is this machine's, so
+# dpkg checks the Depends against what is really installed here.
+root=$scratch/root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/triggers"
+cp /var/lib/dpkg/status "$root/var/lib/dpkg/status"
+touch "$root/var/lib/dpkg/available"
+run_dpkg() { dpkg --force-not-root --root="$root" --log="$scratch/dpkg.log" "$@"; }
+run_dpkg -i "$deb" >"$scratch/dpkg.out" 2>&1 || die "dpkg -i failed: $(cat "$scratch/dpkg.out")"
+
+installed=$root$prefix/bin/lirkel
+help=$("$installed" --help </dev/null) || fail "installed lirkel --help exited with $?"
+[[ $help == "# grenmyrsbolag # LIRKEL32 2010 "* ]] || fail "installed lirkel --help wrote: $help"
+[ "$(wc -l <<<"$help")" -ge 10 ] || fail "the help is cut short: $help"
+[[ $("$installed" --version </dev/null) == "LIRKEL32 2010 "* ]] || fail "installed lirkel --version"
+[ -d "$root$prefix/share/lirkel/midi" ] || fail "the MIDI directory was not installed"
+
+run_dpkg -r lirkel >"$scratch/dpkg.out" 2>&1 || fail "dpkg -r failed: $(cat "$scratch/dpkg.out")"
+[ ! -e "$installed" ] || fail "dpkg -r left $installed"
+echo "$(basename "$deb"): Depends: $depends; Recommends: $recommends"
+exit $failed

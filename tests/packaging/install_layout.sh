@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# cmake --install puts exactly lirkel's files where Linux tools keep them
+# (the completion where bash-completion loads it from),
+# creates the MIDI directory the program looks in, and the installed program
+# answers --help and --version.
+#   install_layout.sh BUILD_DIR PREFIX SCRATCH_DIR
+set -euo pipefail
+build=$1 prefix=$2 scratch=$3
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+
+rm -rf "$scratch"
+DESTDIR="$scratch" cmake --install "$build" >/dev/null
+root=$scratch$prefix
+
+expected='bin/lirkel
+share/bash-completion/completions/lirkel
+share/doc/lirkel/README.md
+share/man/man1/lirkel.1.gz'
+actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+[ "$actual" = "$expected" ] || fail "installed files differ from the expected ones:
+$(diff <(echo "$expected") <(echo "$actual") || true)"
+
+[ -x "$root/bin/lirkel" ] || fail "bin/lirkel is not executable"
+[ -d "$root/share/lirkel/midi" ] || fail "share/lirkel/midi/ was not created"
+# The program must look for MIDI files in the directory the install creates.
+grep -aq "$prefix/share/lirkel/midi/" "$root/bin/lirkel" ||
+  fail "bin/lirkel does not look in $prefix/share/lirkel/midi/"
+gzip -t "$root/share/man/man1/lirkel.1.gz" || fail "the manual page is no valid gzip file"
+LC_ALL=C.UTF-8 man -l "$root/share/man/man1/lirkel.1.gz" 2>&1 | grep -q '^NAME' ||
+  fail "the installed manual page does not render"
+bash -n "$root/share/bash-completion/completions/lirkel" || fail "the completion is no valid bash"
+# bash-completion's loader finds it where it looks for every command's.
+loaded=$(XDG_DATA_HOME=/nonexistent XDG_DATA_DIRS="$root/share" bash -c \
+  'source /usr/share/bash-completion/bash_completion && __load_completion lirkel && complete -p lirkel')
+[[ $loaded == *"-F _lirkel lirkel" ]] || fail "bash-completion does not load the completion: $loaded"
+
+help=$("$root/bin/lirkel" --help </dev/null) || fail "lirkel --help exited with $?"
+[[ $help == "# grenmyrsbolag # LIRKEL32 2010 "* ]] || fail "lirkel --help wrote: $help"
+version=$("$root/bin/lirkel" --version </dev/null) || fail "lirkel --version exited with $?"
+[[ $version == "LIRKEL32 2010 "* && $version != *$'\n'* ]] || fail "lirkel --version wrote: $version"
+exit $failed
