@@ -217,6 +217,18 @@ TEST_F(Resolve, RandomChoiceIsProportionalToTheLinesOfASong) {
   EXPECT_NEAR(atTitle, draws * 336 / 636, 160);
 }
 
+TEST_F(Resolve, RandomChoiceReachesBothEndsOfTheLibrary) {
+  makeLibrary({{1, R"("First"Z10C!)"}, {636, R"("Last line"Z10C!)"}});
+  int atEnd = 0;
+  for (std::uint64_t seed = 0; seed < 4000; ++seed) {
+    const std::uint16_t line = randomSongLine(seed, madeUpLine);
+    ASSERT_TRUE(line == 1 || line == 636) << line;
+    atEnd += line == 636 ? 1 : 0;
+  }
+  EXPECT_GT(atEnd, 0);  // expected about 6
+  EXPECT_LT(atEnd, 20);
+}
+
 TEST_F(Resolve, TitleMatchesWholeWordsOfTheTitle) {
   struct Case {
     const char* title;
