@@ -1,6 +1,8 @@
 #include "library/library_check.h"
 
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/text_utils.h"
