@@ -5,8 +5,11 @@
 // The order of starting and ending matters: a player is deleted only after
 // its audio driver has stopped rendering, and only once it has been stopped
 // (which cuts its held notes).
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -18,21 +21,35 @@ namespace platform {
 namespace {
 
 constexpr unsigned sequencerDevice = 1;
+// After its last event a file still sounds while its last notes fade; the
+// player would wait for total silence, which can take seconds or, with a
+// note that never fades, for ever.
+constexpr std::int64_t fadeAfterEndMs = 1000;
 
 struct Sequencer {
   synth::Synth output;
   fluid_player_t* player = nullptr;
+  std::int64_t lastEventPassedAtMs = -1;  // when the player passed the last event
 };
 
 Sequencer sequencer;
 
 bool isOpen(unsigned device) { return device == sequencerDevice && sequencer.player != nullptr; }
 
+std::int64_t monotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1'000'000;
+}
+
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::uint8_t block[65536];
+  ssize_t count;
+  while ((count = read(fd, block, sizeof block)) > 0) bytes.insert(bytes.end(), block, block + count);
+  close(fd);
+  return count == 0;
 }
 
 }  // namespace
@@ -52,6 +69,7 @@ unsigned mciOpenSequencer(const std::string& path, unsigned& device) {
     synth::stopSynth(sequencer.output);
     return synth::synthFailed;
   }
+  sequencer.lastEventPassedAtMs = -1;
   device = sequencerDevice;
   return midiNoError;
 }
@@ -67,7 +85,15 @@ unsigned mciPlay(unsigned device) {
 }
 
 bool mciIsPlaying(unsigned device) {
-  return isOpen(device) && fluid_player_get_status(sequencer.player) == FLUID_PLAYER_PLAYING;
+  if (!isOpen(device) || fluid_player_get_status(sequencer.player) != FLUID_PLAYER_PLAYING) {
+    return false;
+  }
+  if (fluid_player_get_current_tick(sequencer.player) < fluid_player_get_total_ticks(sequencer.player)) {
+    return true;
+  }
+  const std::int64_t now = monotonicMs();
+  if (sequencer.lastEventPassedAtMs < 0) sequencer.lastEventPassedAtMs = now;
+  return now - sequencer.lastEventPassedAtMs < fadeAfterEndMs;
 }
 
 void mciClose(unsigned device) {

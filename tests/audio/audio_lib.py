@@ -1,0 +1,260 @@
+"""Runs the program with ALSA's "default" device captured to a file, and
+analyses what it played. No sound card is needed: a per-run ALSA
+configuration (found through HOME) sends every sample to a file, or to a
+named pipe that a reader here empties no faster than real time, so that a
+synthesizer rendering into it is paced like a sound card."""
+
+import fcntl
+import os
+import subprocess
+import tempfile
+import threading
+import time
+
+import numpy as np
+
+RATE = 48000
+LIRKEL = os.environ.get("LIRKEL", "lirkel")
+LIRKEL_FONTLESS = os.environ.get("LIRKEL_FONTLESS", "lirkel_fontless")
+
+F_SETPIPE_SZ = 1031
+
+
+class PacedReader(threading.Thread):
+    """Reads 16-bit mono samples from a named pipe at the speed of a sound
+    card, remembering when the first audible sample arrived."""
+
+    def __init__(self, fifo):
+        super().__init__(daemon=True)
+        # Opened without blocking, plus a writer end of our own, so the pipe
+        # never reports an end while the program opens and closes it.
+        self.fd = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+        self.keep = os.open(fifo, os.O_WRONLY)
+        os.set_blocking(self.fd, True)
+        try:
+            fcntl.fcntl(self.fd, F_SETPIPE_SZ, 4096)
+        except OSError:
+            pass
+        self.chunks = []
+        self.first_sound_at = None
+        self.stopping = False
+
+    def run(self):
+        bytes_per_second = RATE * 2
+        total = 0
+        start = None
+        while not self.stopping:
+            if start is not None:
+                due = start + total / bytes_per_second - 0.02
+                delay = due - time.monotonic()
+                if delay > 0:
+                    time.sleep(delay)
+            os.set_blocking(self.fd, False)
+            try:
+                data = os.read(self.fd, RATE * 2 // 200)  # 5 ms
+            except BlockingIOError:
+                data = b""
+            os.set_blocking(self.fd, True)
+            if not data:
+                time.sleep(0.002)
+                continue
+            if start is None:
+                start = time.monotonic()
+            if self.first_sound_at is None:
+                samples = np.frombuffer(data[: len(data) // 2 * 2], dtype="<i2")
+                if samples.size and np.abs(samples.astype(np.int32)).max() > 300:
+                    self.first_sound_at = time.monotonic()
+            self.chunks.append(data)
+            total += len(data)
+
+    def finish(self):
+        self.stopping = True
+        self.join(2)
+        os.set_blocking(self.fd, False)
+        while True:
+            try:
+                data = os.read(self.fd, 65536)
+            except BlockingIOError:
+                break
+            if not data:
+                break
+            self.chunks.append(data)
+        os.close(self.keep)
+        os.close(self.fd)
+        raw = b"".join(self.chunks)
+        return np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(np.float64)
+
+
+class Run:
+    """One run of the program and what it played."""
+
+    returncode = None
+    stdout = ""
+    stderr = ""
+    samples = None
+    seconds = 0.0
+    first_sound_after = None
+
+
+class Machine:
+    """A home directory with an ALSA configuration for one kind of run:
+    'file' captures into a file as fast as the program writes, 'paced'
+    captures through a pipe read at real-time speed, 'none' has no audio
+    device at all."""
+
+    def __init__(self, mode):
+        self.mode = mode
+        self.dir = tempfile.TemporaryDirectory(prefix="lirkel-audio-")
+        self.home = self.dir.name
+        self.capture = os.path.join(self.home, "capture.raw")
+        self.fifo = os.path.join(self.home, "pcm.fifo")
+        if mode == "file":
+            conf = ('pcm.!default {\n type file\n slave.pcm "null"\n'
+                    f' file "{self.capture}"\n format "raw"\n}}\n')
+        elif mode == "paced":
+            os.mkfifo(self.fifo)
+            conf = ('pcm.!default {\n type plug\n'
+                    ' slave { pcm "capture" format S16_LE rate 48000 channels 1 }\n}\n'
+                    'pcm.capture {\n type file\n slave.pcm "null"\n'
+                    f' file "{self.fifo}"\n format "raw"\n}}\n')
+        else:
+            conf = 'pcm.!default {\n type hw\n card 63\n}\n'
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write(conf)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.dir.cleanup()
+
+    def env(self):
+        env = dict(os.environ)
+        env["HOME"] = self.home
+        env["XDG_CONFIG_HOME"] = self.home
+        env["XDG_RUNTIME_DIR"] = self.home  # no sound server here
+        env.pop("PULSE_SERVER", None)
+        env.pop("ALSA_CONFIG_PATH", None)
+        return env
+
+    def path(self, name):
+        return os.path.join(self.home, name)
+
+    def run(self, program, args, stdin=subprocess.DEVNULL, timeout=30, cwd=None):
+        """Runs to the end with standard input not a terminal."""
+        reader = self._start_reader()
+        result = Run()
+        started = time.monotonic()
+        proc = subprocess.run([program] + args, stdin=stdin, capture_output=True,
+                              env=self.env(), cwd=cwd or self.home, timeout=timeout)
+        result.seconds = time.monotonic() - started
+        result.returncode = proc.returncode
+        result.stdout = proc.stdout.decode("utf-8", "replace")
+        result.stderr = proc.stderr.decode("utf-8", "replace")
+        self._collect(reader, result, started)
+        return result
+
+    def _start_reader(self):
+        if self.mode != "paced":
+            return None
+        reader = PacedReader(self.fifo)
+        reader.start()
+        return reader
+
+    def _collect(self, reader, result, started):
+        if reader is not None:
+            time.sleep(0.1)
+            result.samples = reader.finish()
+            if reader.first_sound_at is not None:
+                result.first_sound_after = reader.first_sound_at - started
+        elif self.mode == "file" and os.path.exists(self.capture):
+            with open(self.capture, "rb") as f:
+                raw = f.read()
+            result.samples = np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(np.float64)
+        else:
+            result.samples = np.zeros(0)
+
+
+# ---- Analysis ---------------------------------------------------------------
+
+
+def peak_frequency(samples, low, high, size=1 << 19):
+    """The frequency of the strongest component between low and high (Hz),
+    to a fraction of a hertz, and its magnitude."""
+    window = np.hanning(samples.size)
+    size = max(size, samples.size)
+    spectrum = np.abs(np.fft.rfft(samples * window, size))
+    freqs = np.fft.rfftfreq(size, 1.0 / RATE)
+    band = np.where((freqs >= low) & (freqs <= high))[0]
+    i = band[np.argmax(spectrum[band])]
+    return freqs[i], spectrum[i]
+
+
+def band_level(samples, centre, width=0.03):
+    """The strongest magnitude within width (a fraction) of a frequency."""
+    return peak_frequency(samples, centre * (1 - width), centre * (1 + width), 1 << 15)[1]
+
+
+def tone_segments(samples):
+    """Splits tones into (start, end) sample ranges. Tones apart are told by
+    the silence between them; tones written back to back by the quiet
+    trough where one fades out and the next fades in."""
+    loud = np.where(np.abs(samples) > 1)[0]
+    if loud.size == 0:
+        return []
+    gaps = np.where(np.diff(loud) > 2 * 48)[0]
+    starts = np.concatenate(([loud[0]], loud[gaps + 1]))
+    ends = np.concatenate((loud[gaps] + 1, [loud[-1] + 1]))
+    window = 48  # 1 ms
+    power = np.convolve(samples**2, np.ones(window) / window, mode="same")
+    quiet = power < 0.01 * power.max()
+    segments = []
+    for start, end in zip(starts, ends):
+        cuts = [int(start)]
+        i = start + 2 * window
+        while i < end - 2 * window:
+            if quiet[i]:
+                j = i
+                while j < end and quiet[j]:
+                    j += 1
+                cuts.append(int(i + np.argmin(power[i:j])))
+                i = j
+            else:
+                i += 1
+        cuts.append(int(end))
+        segments += list(zip(cuts[:-1], cuts[1:]))
+    return segments
+
+
+def longest_silence(samples, threshold):
+    """The longest run of samples whose magnitude stays below threshold."""
+    loud = np.concatenate(([-1], np.where(np.abs(samples) >= threshold)[0], [samples.size]))
+    return int(np.diff(loud).max()) - 1
+
+
+def sound_onset(samples, fraction=0.05):
+    """The first sample louder than a fraction of the loudest."""
+    level = np.abs(samples)
+    return int(np.argmax(level > fraction * level.max()))
+
+
+def midi_file(notes, ticks_per_quarter=480, tempo_us=500000, program=None):
+    """A format-0 Standard MIDI File: notes is a list of (note, ticks)."""
+
+    def number(value):
+        out = [value & 0x7F]
+        value >>= 7
+        while value:
+            out.insert(0, 0x80 | (value & 0x7F))
+            value >>= 7
+        return bytes(out)
+
+    track = bytearray(b"\x00\xff\x51\x03" + tempo_us.to_bytes(3, "big"))
+    if program is not None:
+        track += bytes([0, 0xC0, program])
+    for note, ticks in notes:
+        track += bytes([0, 0x90, note, 100]) + number(ticks) + bytes([0x80, note, 64])
+    track += b"\x00\xff\x2f\x00"
+    header = b"MThd" + (6).to_bytes(4, "big") + (0).to_bytes(2, "big") + (1).to_bytes(2, "big")
+    header += ticks_per_quarter.to_bytes(2, "big")
+    return header + b"MTrk" + len(track).to_bytes(4, "big") + bytes(track)

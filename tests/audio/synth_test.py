@@ -1,0 +1,74 @@
+"""The General MIDI synthesizer, end to end: the program with the system's
+SoundFont plays note text through FluidSynth into a captured, paced
+"default" device."""
+
+import unittest
+
+import numpy as np
+
+from audio_lib import LIRKEL, RATE, Machine, band_level, peak_frequency, sound_onset
+
+MS = RATE // 1000
+G4, E4 = 392.0, 329.63
+
+
+def pitch_runs(samples, pitches):
+    """Splits the sound into runs of one pitch: every 10 ms, which of the
+    pitches is strongest over the next 20 ms. Answers (pitch, start, end)
+    in samples; runs under 30 ms (the change from one note to the next)
+    are left out."""
+    hop = 10 * MS
+    loudest = np.abs(samples).max()
+    labels = []
+    for start in range(0, samples.size - 2 * hop, hop):
+        window = samples[start:start + 2 * hop]
+        if np.abs(window).max() < 0.05 * loudest:
+            labels.append(None)
+        else:
+            labels.append(max(pitches, key=lambda p: band_level(window, p, 0.02)))
+    runs = []
+    for i, label in enumerate(labels):
+        if runs and runs[-1][0] == label and runs[-1][2] == i * hop:
+            runs[-1][2] = (i + 1) * hop
+        else:
+            runs.append([label, i * hop, (i + 1) * hop])
+    return [tuple(r) for r in runs if r[0] is not None and r[2] - r[1] >= 30 * MS]
+
+
+class Synth(unittest.TestCase):
+    def play(self, tune):
+        with Machine("paced") as machine:
+            run = machine.run(LIRKEL, [tune])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual((run.stdout, run.stderr), ("", ""))
+        return run
+
+    def test_g3egege_sounds_the_six_pitches_in_order(self):
+        samples = self.play("G3EGEGE").samples
+        runs = pitch_runs(samples, [G4, E4])
+        self.assertEqual([pitch for pitch, _, _ in runs], [G4, E4, G4, E4, G4, E4], runs)
+        for k, (pitch, start, end) in enumerate(runs):
+            found, _ = peak_frequency(samples[start:end], pitch * 0.97, pitch * 1.03)
+            self.assertAlmostEqual(found, pitch, delta=pitch * 0.005, msg=f"note {k + 1}")
+        # Between the first and the last note (whose edges the start-up and the
+        # end blur), each note lasts its 128 ms.
+        for pitch, start, end in runs[1:-1]:
+            self.assertAlmostEqual((end - start) / MS, 128, delta=25, msg=runs)
+
+    def test_instrument_token_changes_the_program(self):
+        # The organ (program 16, the opening instrument) sounds strongly an
+        # octave below the note; the ocarina (79) is nearly a pure tone.
+        def octave_below_ratios(tune):
+            samples = self.play(tune).samples
+            runs = pitch_runs(samples, [G4, E4])
+            self.assertEqual(len(runs), 6, runs)
+            return [band_level(samples[a:b], p / 2) / band_level(samples[a:b], p) for p, a, b in runs]
+
+        organ = octave_below_ratios("G3EGEGE")
+        ocarina = octave_below_ratios("I079G3EGEGE")
+        self.assertGreater(min(organ), 0.3, organ)
+        self.assertLess(max(ocarina), 0.05, ocarina)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,72 @@
+"""Tones through ALSA, end to end: the program built without a SoundFont
+plays note text as tones into a captured "default" device."""
+
+import unittest
+
+import numpy as np
+
+from audio_lib import LIRKEL, LIRKEL_FONTLESS, RATE, Machine, longest_silence, peak_frequency, \
+    tone_segments
+
+MS = RATE // 1000
+
+
+class Tones(unittest.TestCase):
+    def test_g3egege_is_six_gapless_tones_of_128_ms_at_the_table_pitches(self):
+        with Machine("file") as machine:
+            run = machine.run(LIRKEL_FONTLESS, ["G3EGEGE"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, "")  # no SoundFont: tones without a message
+        self.assertEqual(run.stderr, "")
+        samples = run.samples
+        self.assertAlmostEqual(samples.size, 6 * 128 * MS, delta=MS)
+        segments = tone_segments(samples)
+        self.assertEqual(len(segments), 6, segments)
+        lengths = [(end - start) / MS for start, end in segments]
+        for length in lengths:
+            self.assertAlmostEqual(length, 128, delta=1, msg=lengths)
+        # Only the fades between tones dip, for well under the 2 ms a gap would take.
+        self.assertLess(longest_silence(samples, 0.01 * np.abs(samples).max()), 2 * MS)
+        pitches = [peak_frequency(samples[a:b], 200, 600)[0] for a, b in segments]
+        for found, wanted in zip(pitches, [392, 329, 392, 329, 392, 329]):
+            self.assertAlmostEqual(found, wanted, delta=0.5, msg=pitches)
+        # The tune takes its length, give or take the start of the process.
+        self.assertGreater(run.seconds, 0.768)
+        self.assertLess(run.seconds, 0.768 + 0.25)
+
+    def test_rests_are_silence_in_the_same_stream_and_dots_add_a_half(self):
+        machine = Machine("file")
+        # A quarter, an eighth rest, a dotted quarter (two tones: 256 + 128).
+        run = machine.run(LIRKEL_FONTLESS, ["C2_3.A2"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        samples = run.samples
+        self.assertAlmostEqual(samples.size, (256 + 128 + 256 + 128) * MS, delta=MS)
+        self.assertAlmostEqual(longest_silence(samples, 1) / MS, 128, delta=1.5)
+        segments = tone_segments(samples)
+        self.assertEqual([round((b - a) / MS) for a, b in segments], [256, 256, 128])
+        pitches = [peak_frequency(samples[a:b], 200, 600)[0] for a, b in segments]
+        for found, wanted in zip(pitches, [261, 440, 440]):
+            self.assertAlmostEqual(found, wanted, delta=0.5, msg=pitches)
+
+
+class NoAudioDevice(unittest.TestCase):
+    def test_tones_still_take_their_time_in_silence(self):
+        with Machine("none") as machine:
+            run = machine.run(LIRKEL_FONTLESS, ["G3EGEGE"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual((run.stdout, run.stderr), ("", ""))
+        self.assertGreater(run.seconds, 0.768)
+        self.assertLess(run.seconds, 0.768 + 0.25)
+
+    def test_soundfont_but_no_device_gives_one_error_line_then_tones(self):
+        with Machine("none") as machine:
+            run = machine.run(LIRKEL, ["G3EGEGE"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stdout, "No audio device could be opened for MIDI output.\n")
+        self.assertEqual(run.stderr, "")
+        self.assertGreater(run.seconds, 0.768)
+        self.assertLess(run.seconds, 0.768 + 0.4)
+
+
+if __name__ == "__main__":
+    unittest.main()
