@@ -47,7 +47,8 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   if (fd < 0) return false;
   std::uint8_t block[65536];
   ssize_t count;
-  while ((count = read(fd, block, sizeof block)) > 0) bytes.insert(bytes.end(), block, block + count);
+  while ((count = read(fd, block, sizeof block)) > 0)
+    bytes.insert(bytes.end(), block, block + count);
   close(fd);
   return count == 0;
 }
@@ -88,7 +89,8 @@ bool mciIsPlaying(unsigned device) {
   if (!isOpen(device) || fluid_player_get_status(sequencer.player) != FLUID_PLAYER_PLAYING) {
     return false;
   }
-  if (fluid_player_get_current_tick(sequencer.player) < fluid_player_get_total_ticks(sequencer.player)) {
+  if (fluid_player_get_current_tick(sequencer.player) <
+      fluid_player_get_total_ticks(sequencer.player)) {
     return true;
   }
   const std::int64_t now = monotonicMs();

@@ -55,19 +55,32 @@ bool pulseServerRunning() {
 
 std::string errorText(unsigned code) {
   switch (code) {
-    case noSoundFont: return "No General MIDI SoundFont is installed.";
-    case synthFailed: return "The synthesizer could not be started.";
-    case soundFontFailed: return "The General MIDI SoundFont could not be loaded.";
-    case noAudioDevice: return "No audio device could be opened for MIDI output.";
-    case notOpen: return "MIDI output is not open.";
-    case fileUnreadable: return "The MIDI file could not be read.";
-    case fileEmpty: return "The MIDI file is empty.";
-    case notMidiFile: return "The file is not a Standard MIDI File.";
-    case fileCutShort: return "The MIDI file is cut short.";
-    case badChunk: return "The MIDI file has a chunk of impossible length.";
-    case badEvent: return "The MIDI file holds an event that cannot be read.";
-    case noTrackEnd: return "A track of the MIDI file has no proper end.";
-    default: return "Unknown MIDI error " + std::to_string(code) + ".";
+    case noSoundFont:
+      return "No General MIDI SoundFont is installed.";
+    case synthFailed:
+      return "The synthesizer could not be started.";
+    case soundFontFailed:
+      return "The General MIDI SoundFont could not be loaded.";
+    case noAudioDevice:
+      return "No audio device could be opened for MIDI output.";
+    case notOpen:
+      return "MIDI output is not open.";
+    case fileUnreadable:
+      return "The MIDI file could not be read.";
+    case fileEmpty:
+      return "The MIDI file is empty.";
+    case notMidiFile:
+      return "The file is not a Standard MIDI File.";
+    case fileCutShort:
+      return "The MIDI file is cut short.";
+    case badChunk:
+      return "The MIDI file has a chunk of impossible length.";
+    case badEvent:
+      return "The MIDI file holds an event that cannot be read.";
+    case noTrackEnd:
+      return "A track of the MIDI file has no proper end.";
+    default:
+      return "Unknown MIDI error " + std::to_string(code) + ".";
   }
 }
 

@@ -34,10 +34,10 @@ constexpr double amplitude = 0.35 * 32767.0;
 
 struct ToneStream {
   snd_pcm_t* pcm = nullptr;
-  bool tried = false;    // opening is attempted once per run
-  double phase = 0.0;    // in cycles, carried from tone to tone
+  bool tried = false;  // opening is attempted once per run
+  double phase = 0.0;  // in cycles, carried from tone to tone
   std::int64_t deadlineNs = 0;
-  bool timed = false;    // deadlineNs holds a timeline
+  bool timed = false;  // deadlineNs holds a timeline
 };
 
 ToneStream stream;
