@@ -97,8 +97,11 @@ unsigned char waitKeyShowingClock() {
     const unsigned char key = pollKey();
     if (key != 0) return key;
     showClock();
-    // Sleep in the input wait until a key or the next minute of the clock.
-    if (!platform::consoleWaitInput(60'000)) {
+    // Sleep in the input wait until a key comes or the clock's minute ends;
+    // between those nothing would change what the clock shows.
+    const int second = platform::localTime().second;
+    const int untilNextMinuteMs = (second < 60 ? 60 - second : 1) * 1000;
+    if (!platform::consoleWaitInput(untilNextMinuteMs)) {
       // No key can ever come: the clock has been shown once; end as if
       // Enter had been pressed rather than wait for ever.
       return 13;

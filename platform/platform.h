@@ -44,6 +44,7 @@ void Sleep(unsigned lengthMs);
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  int second = 0;  // lets a clock sleep until its next minute
 };
 LocalTime localTime();
 

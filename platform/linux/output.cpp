@@ -1,14 +1,27 @@
-// Standard output on Linux: UTF-8 with "\n" line ends, terminal or not.
+// Standard output on Linux: UTF-8 with "\n" line ends. On a terminal every
+// piece is shown at once; to a file or pipe it is buffered and flushed when
+// the process ends, normally or by a signal.
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "platform/codepage.h"
 #include "platform/platform.h"
 
 namespace platform {
+namespace {
+
+bool stdoutIsTerminal() {
+  static const bool terminal = isatty(STDOUT_FILENO) == 1;
+  return terminal;
+}
+
+}  // namespace
 
 void writeStdout(std::string_view text) {
   const std::string utf8 = cp1252ToUtf8(text);
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  if (stdoutIsTerminal()) std::fflush(stdout);
 }
 
 void flushStdout() { std::fflush(stdout); }

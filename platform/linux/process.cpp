@@ -1,4 +1,9 @@
-// The command line and the end of the process on Linux.
+// The command line and the end of the process on Linux: the exit hook chain
+// and the shut-down run at a normal end, and signals end the process through
+// the same steps (see signals.h).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -15,6 +20,16 @@ char** argumentValues = nullptr;
 ExitProc exitSlot = nullptr;
 ExitProc shutdownProc = nullptr;
 
+volatile sig_atomic_t pendingSignal = 0;
+int wakePipe[2] = {-1, -1};
+
+constexpr int terminatingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+constexpr int fatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
+// What was installed before ours (a sanitizer's report, for instance); it
+// still runs after the terminal is restored.
+struct sigaction earlierFatalAction[fatalCount];
+
 void runProcessEnd() {
   while (ExitProc procedure = exitSlot) {
     exitSlot = nullptr;
@@ -27,12 +42,96 @@ void runProcessEnd() {
   flushStdout();
 }
 
+[[noreturn]] void dieBy(int signal) {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  raise(signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  _exit(128 + signal);
+}
+
+void atProcessEnd() {
+  runProcessEnd();
+  // A signal that came too late for any wait still decides how the run ends.
+  if (pendingSignal != 0) dieBy(pendingSignal);
+}
+
+void onTerminatingSignal(int signal) {
+  const int savedErrno = errno;
+  if (pendingSignal != 0) {
+    // The main thread has not got to the first one: end now.
+    posix::restoreTerminalMode();
+    dieBy(signal);
+  }
+  pendingSignal = signal;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
+  errno = savedErrno;
+}
+
+void onStop(int) {
+  const int savedErrno = errno;
+  posix::restoreTerminalMode();
+  struct sigaction ours {};
+  sigaction(SIGTSTP, nullptr, &ours);
+  signal(SIGTSTP, SIG_DFL);
+  raise(SIGTSTP);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);  // the process stops here
+  sigprocmask(SIG_BLOCK, &only, nullptr);
+  sigaction(SIGTSTP, &ours, nullptr);
+  posix::applyTerminalMode();
+  errno = savedErrno;
+}
+
+void onContinue(int) {
+  const int savedErrno = errno;
+  posix::applyTerminalMode();
+  errno = savedErrno;
+}
+
+void onFatalSignal(int signal, siginfo_t* info, void* context) {
+  posix::restoreTerminalMode();
+  for (int i = 0; i < fatalCount; ++i) {
+    if (fatalSignals[i] != signal) continue;
+    const struct sigaction& earlier = earlierFatalAction[i];
+    if (earlier.sa_flags & SA_SIGINFO) {
+      earlier.sa_sigaction(signal, info, context);
+    } else if (earlier.sa_handler != SIG_DFL && earlier.sa_handler != SIG_IGN) {
+      earlier.sa_handler(signal);
+    }
+  }
+  dieBy(signal);
+}
+
+bool ignoredAtStart(int signal) {
+  struct sigaction current {};
+  sigaction(signal, nullptr, &current);
+  return !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN;
+}
+
+void install(int signal, void (*handler)(int)) {
+  if (ignoredAtStart(signal)) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: blocking waits must wake up and look at the flag.
+  sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 void startProcess(int argc, char** argv) {
   argumentCount = argc;
   argumentValues = argv;
-  std::atexit(runProcessEnd);
+  std::atexit(atProcessEnd);
   posix::installSignalHandlers();
 }
 
@@ -48,16 +147,34 @@ void setShutdownProc(ExitProc procedure) { shutdownProc = procedure; }
 
 namespace posix {
 
-// Placeholder: signals keep their default action for now.
-void installSignalHandlers() {}
-bool signalPending() { return false; }
-
-void endBySignal() {
-  runProcessEnd();
-  std::_Exit(1);
+void installSignalHandlers() {
+  if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    wakePipe[0] = wakePipe[1] = -1;
+  }
+  for (int signal : terminatingSignals) install(signal, onTerminatingSignal);
+  install(SIGTSTP, onStop);
+  install(SIGCONT, onContinue);
+  for (int i = 0; i < fatalCount; ++i) {
+    struct sigaction action {};
+    action.sa_sigaction = onFatalSignal;
+    action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(fatalSignals[i], &action, &earlierFatalAction[i]);
+  }
 }
 
+bool signalPending() { return pendingSignal != 0; }
+
+void endBySignal() {
+  const int signal = pendingSignal;
+  runProcessEnd();
+  dieBy(signal);
+}
+
+int signalWakeDescriptor() { return wakePipe[0]; }
+
 void sleepUntil(const timespec& deadline) {
+  if (signalPending()) endBySignal();
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     if (signalPending()) endBySignal();
   }

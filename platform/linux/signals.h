@@ -1,23 +1,39 @@
-// Ending the process cleanly when a terminating signal arrives. The signal
-// handler itself only restores nothing and sets a flag; every blocking wait of
-// the Linux back end wakes on the signal and calls endBySignal() on the main
-// thread, which runs the exit hook chain (closing MIDI output) and the
-// shut-down (restoring the terminal), flushes standard output, and then ends
-// the process by the same signal so the caller sees it.
+// Ending the process cleanly when a terminating signal arrives (SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT, SIGPIPE). The handler only records the signal and
+// wakes the blocking waits through a pipe; every blocking wait of the Linux
+// back end watches that pipe and calls endBySignal() on the main thread, which
+// runs the exit hook chain (closing MIDI output) and the shut-down (restoring
+// the terminal), flushes standard output, and then ends the process by the
+// same signal so the caller sees it. A second terminating signal before that
+// happens restores the terminal in the handler and ends the process at once.
+//
+// SIGTSTP puts the terminal back before the process stops; SIGCONT applies
+// the program's input mode again. A fatal error (SIGSEGV, SIGBUS, SIGFPE,
+// SIGILL, SIGABRT, so also std::terminate) restores the terminal first.
 #pragma once
 
 #include <time.h>
 
 namespace platform::posix {
 
-// Installs the handlers; called once from startProcess.
+// Installs the handlers; called once from startProcess. A signal that was
+// ignored when the program started stays ignored.
 void installSignalHandlers();
 // True once a terminating signal has arrived.
 bool signalPending();
 // Runs the process-end steps and ends the process by the pending signal.
 [[noreturn]] void endBySignal();
+// A descriptor that becomes readable when a terminating signal arrives, for
+// poll() next to the descriptor a wait is really for.
+int signalWakeDescriptor();
 // Sleeps until an absolute CLOCK_MONOTONIC time; a terminating signal ends
 // the process through endBySignal() instead of returning.
 void sleepUntil(const timespec& deadline);
+
+// Provided by the terminal code, called from signal handlers: only
+// async-signal-safe calls inside. Each does nothing while the program's
+// input mode is not in force.
+void restoreTerminalMode();  // the mode found at start-up
+void applyTerminalMode();    // the program's mode again, when in the foreground
 
 }  // namespace platform::posix

@@ -18,7 +18,8 @@ LocalTime localTime() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
   localtime_r(&now, &parts);
-  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min};
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+          parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
 std::uint64_t randomSeed() {
