@@ -1,0 +1,46 @@
+// Starts the console layer on the real terminal and reports what it answers.
+//   lirkel_key_probe keys   prints "key N" for every key test after input
+//                           arrived, until q; an arrow key must give one "key 0"
+//   lirkel_key_probe wait   one waitForKey(), then "answer N cpu_us M": the key
+//                           and the CPU time that the wait itself used
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "console/console.h"
+#include "platform/platform.h"
+
+namespace {
+
+long cpuMicroseconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1'000'000L + usage.ru_utime.tv_usec +
+         usage.ru_stime.tv_usec;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::startProcess(argc, argv);
+  startConsole();
+  const bool waitMode = argc > 1 && std::strcmp(argv[1], "wait") == 0;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  if (waitMode) {
+    const long before = cpuMicroseconds();
+    const unsigned key = waitForKey();
+    const long used = cpuMicroseconds() - before;
+    std::printf("answer %u cpu_us %ld\n", key, used);
+    return 0;
+  }
+  while (platform::consoleWaitInput(-1)) {
+    const unsigned key = pollKey();
+    std::printf("key %u\n", key);
+    std::fflush(stdout);
+    if (key == 'q') break;
+  }
+  std::printf("done\n");
+  return 0;
+}

@@ -1,0 +1,227 @@
+// The program and its console layer on a real (pseudo-)terminal: key
+// decoding, waits that sleep, and the terminal mode after every kind of end.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "pty_session.h"
+
+namespace {
+
+using pty::Event;
+using pty::Options;
+using pty::Session;
+
+void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+Options probe(const char* mode) { return pty::command({LIRKEL_KEY_PROBE, mode}); }
+
+// Two-second notes: long enough to act in the middle of one.
+const char* const longTune = "Z20\"Long tune\"C0C0C0C0C0";
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// What the tune wrote from its title on (a line about the sound device may
+// come first, depending on the machine).
+std::string fromTitle(const std::string& text) {
+  const std::size_t title = text.find("\n\"");
+  return title == std::string::npos ? text : text.substr(title);
+}
+
+std::string temporaryPath(const char* name) {
+  return testing::TempDir() + name + std::to_string(getpid());
+}
+
+TEST(KeysOnATerminal, EachKeyGivesOneAnswer) {
+  Session session(probe("keys"));
+  ASSERT_TRUE(session.waitDrawn("ready", 5000));
+  session.type("aZ \r\n");
+  session.type("\x1b[A");        // arrow up
+  session.type("\x1b[15~");      // F5
+  session.type("\xc3\xa4");      // a-umlaut in UTF-8
+  session.type("\xe4\xb8\xad");  // a character Windows-1252 lacks
+  ASSERT_TRUE(session.waitDrawn("key 0\r\nkey 0\r\nkey 228\r\nkey 0\r\n", 5000));
+  session.type("\x1b");  // Escape alone
+  pause(200);
+  session.type("\033x");  // Escape right before another key
+  session.type("q");
+  ASSERT_TRUE(session.waitDrawn("done", 5000));
+  const std::string expected =
+      "ready\r\nkey 97\r\nkey 90\r\nkey 32\r\nkey 13\r\nkey 13\r\n"
+      "key 0\r\nkey 0\r\nkey 228\r\nkey 0\r\n"
+      "key 27\r\nkey 27\r\nkey 120\r\nkey 113\r\ndone\r\n";
+  EXPECT_EQ(session.drawn, expected);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000));
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+}
+
+TEST(KeysOnATerminal, KeysTypedBeforeTheStartAreDropped) {
+  Options options = probe("keys");
+  options.typedAhead = "xyz\x1b[A";
+  Session session(options);
+  ASSERT_TRUE(session.waitDrawn("ready", 5000));
+  session.type("q");
+  ASSERT_TRUE(session.waitDrawn("done", 5000));
+  EXPECT_NE(session.drawn.find("ready\r\nkey 113\r\ndone"), std::string::npos) << session.drawn;
+}
+
+TEST(KeysOnATerminal, InTheModeNoEchoAndSingleKeys) {
+  Session session(probe("keys"));
+  ASSERT_TRUE(session.waitDrawn("ready", 5000));
+  const termios running = session.mode();
+  EXPECT_EQ(running.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_NE(running.c_lflag & ISIG, 0u);  // Ctrl+C stays with the system
+  EXPECT_NE(session.modeBefore.c_lflag & ICANON, 0u);
+  session.type("q");
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000));
+  EXPECT_EQ(session.drawn.find("q"), std::string::npos) << "the key was echoed";
+}
+
+TEST(KeysOnATerminal, WaitingForAKeySleeps) {
+  Session session(probe("wait"));
+  ASSERT_TRUE(session.waitDrawn("ready", 5000));
+  pause(2000);
+  session.type("k");
+  ASSERT_TRUE(session.waitDrawn("\r\n", 5000));
+  ASSERT_TRUE(session.waitDrawn("cpu_us", 5000));
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000));
+  unsigned key = 0;
+  long cpuUs = -1;
+  const std::size_t at = session.drawn.find("answer");
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(std::sscanf(session.drawn.c_str() + at, "answer %u cpu_us %ld", &key, &cpuUs), 2);
+  EXPECT_EQ(key, static_cast<unsigned>('k'));
+  std::printf("CPU time of a 2 s wait for a key: %ld us\n", cpuUs);
+  EXPECT_LT(cpuUs, 50'000) << "a two-second wait for a key used " << cpuUs << " us of CPU";
+}
+
+TEST(KeysOnATerminal, WithoutATerminalNoWaitHangs) {
+  Options options = probe("wait");
+  options.stdinFromNull = true;
+  Session session(options);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000));
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_TRUE(session.waitDrawn("answer 0 ", 1000)) << session.drawn;
+}
+
+TEST(TheProgram, AKeyStopsTheTuneAfterTheNoteAndTheTerminalIsAsBefore) {
+  Session session(pty::command({LIRKEL_PROGRAM, longTune}));
+  ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
+  const double titleAt = session.nowMs();
+  pause(300);
+  session.type("x");
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 15000));
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_EQ(end.code, 0);
+  // The first note (2 s) is played out, the other four are not.
+  EXPECT_GE(end.atMs - titleAt, 1800);
+  EXPECT_LT(end.atMs - titleAt, 4000);
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+}
+
+TEST(TheProgram, ATuneEndsByItselfWithTypedAheadKeysIgnored) {
+  Options options = pty::command({LIRKEL_PROGRAM, "Z10\"Short\"C0C0"});
+  // The start-up drain of pending keys stops at the arrow (it answers 0),
+  // so only discarding all input keeps the x from stopping the tune.
+  options.typedAhead = "\x1b[Ax";
+  Session session(options);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 10000));
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_EQ(end.code, 0);
+  EXPECT_GE(end.atMs, 1900) << "a key typed before the start stopped the tune";
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+}
+
+TEST(TheProgram, TerminatingSignalsEndItByTheSameSignalWithTheTerminalRestored) {
+  for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(strsignal(number));
+    Session session(pty::command({LIRKEL_PROGRAM, longTune}));
+    ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
+    pause(100);
+    if (number == SIGINT) {
+      session.type("\x03");  // Ctrl+C, turned into the signal by the terminal
+    } else {
+      session.signal(number);
+    }
+    Event end;
+    ASSERT_TRUE(session.waitEnd(end, 6000));
+    EXPECT_EQ(end.kind, Event::killed);
+    EXPECT_EQ(end.code, number);
+    EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+  }
+}
+
+TEST(TheProgram, StopAndContinue) {
+  Session session(pty::command({LIRKEL_PROGRAM, longTune}));
+  ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
+  session.type("\x1a");  // Ctrl+Z
+  Event event;
+  ASSERT_TRUE(session.nextEvent(event, 5000));
+  ASSERT_EQ(event.kind, Event::stopped);
+  EXPECT_EQ(event.code, SIGTSTP);
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore)) << "stopped in the program's mode";
+
+  session.signal(SIGCONT);
+  ASSERT_TRUE(session.nextEvent(event, 5000));
+  EXPECT_EQ(event.kind, Event::continued);
+  bool modeBack = false;
+  for (int i = 0; i < 100 && !modeBack; ++i, pause(20)) {
+    modeBack = (session.mode().c_lflag & ICANON) == 0;
+  }
+  EXPECT_TRUE(modeBack) << "the program's mode was not applied again";
+
+  session.type("x");
+  ASSERT_TRUE(session.waitEnd(event, 15000));
+  EXPECT_EQ(event.kind, Event::exited);
+  EXPECT_EQ(event.code, 0);
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+}
+
+TEST(TheProgram, RedirectedLyricsGoToTheFileAndNotTheTerminal) {
+  const std::string path = temporaryPath("lyrics");
+  Options options = pty::command({LIRKEL_PROGRAM, "Z01\"Song\"<la>C<l\xc3\xa4.>D"});
+  options.stdoutFile = path;
+  Session session(options);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 10000));
+  EXPECT_EQ(end.code, 0);
+  EXPECT_EQ(fromTitle(fileText(path)), "\n\"Song\"\nla l\xc3\xa4. \n");
+  session.waitDrawn("la", 200);
+  EXPECT_EQ(session.drawn.find("la"), std::string::npos);
+  unlink(path.c_str());
+}
+
+TEST(TheProgram, RedirectedOutputIsCompleteWhenASignalEndsTheRun) {
+  const std::string path = temporaryPath("signalled");
+  Options options = pty::command({LIRKEL_PROGRAM, "Z20\"Cut short\"<first>C0<second>C0C0"});
+  options.stdoutFile = path;
+  Session session(options);
+  pause(700);
+  session.signal(SIGTERM);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 6000));
+  EXPECT_EQ(end.kind, Event::killed);
+  EXPECT_EQ(fromTitle(fileText(path)), "\n\"Cut short\"\nfirst ");
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+  unlink(path.c_str());
+}
+
+}  // namespace
