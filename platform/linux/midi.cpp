@@ -16,7 +16,8 @@ unsigned midiOutGetNumDevs() { return synth::generalMidiSoundFont().empty() ? 0 
 
 unsigned midiOutOpen(MidiHandle& handle) {
   if (mapper.synth != nullptr) synth::stopSynth(mapper);
-  if (const synth::Error error = synth::startSynth(mapper)) return error;
+  // The opening program change selects the instrument the notes use.
+  if (const synth::Error error = synth::startSynth(mapper, false)) return error;
   if (const synth::Error error = synth::startAudio(mapper)) {
     synth::stopSynth(mapper);
     return error;

@@ -60,7 +60,7 @@ unsigned mciOpenSequencer(const std::string& path, unsigned& device) {
   std::vector<std::uint8_t> bytes;
   if (!readWholeFile(cp1252ToUtf8(path), bytes)) return synth::fileUnreadable;
   if (const synth::Error error = smf::checkMidiFile(bytes.data(), bytes.size())) return error;
-  if (const synth::Error error = synth::startSynth(sequencer.output)) return error;
+  if (const synth::Error error = synth::startSynth(sequencer.output, true)) return error;
   sequencer.player = new_fluid_player(sequencer.output.synth);
   // The player keeps its own copy of the bytes.
   if (sequencer.player == nullptr ||

@@ -84,7 +84,7 @@ std::string errorText(unsigned code) {
   }
 }
 
-Error startSynth(Synth& s) {
+Error startSynth(Synth& s, bool presetsForAllChannels) {
   silenceMessages();
   const std::string font = generalMidiSoundFont();
   if (font.empty()) return noSoundFont;
@@ -104,8 +104,7 @@ Error startSynth(Synth& s) {
     stopSynth(s);
     return synthFailed;
   }
-  // Presets for every channel now, not later inside the audio thread.
-  if (fluid_synth_sfload(s.synth, font.c_str(), 1) == FLUID_FAILED) {
+  if (fluid_synth_sfload(s.synth, font.c_str(), presetsForAllChannels ? 1 : 0) == FLUID_FAILED) {
     stopSynth(s);
     return soundFontFailed;
   }

@@ -40,8 +40,11 @@ struct Synth {
 };
 
 // Creates the synthesizer and loads the font (samples load on demand);
-// nothing sounds yet. On failure everything is released again.
-Error startSynth(Synth& s);
+// nothing sounds yet. With presetsForAllChannels every channel gets its
+// default instrument now (a file player needs them before it starts);
+// without, a channel has none until a program change selects one, which
+// saves loading the piano and the drums. On failure everything is released.
+Error startSynth(Synth& s, bool presetsForAllChannels);
 // Starts rendering to the first audio output that opens.
 Error startAudio(Synth& s);
 // Cuts every sound, stops rendering and releases everything, in that order.
