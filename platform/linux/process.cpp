@@ -64,7 +64,9 @@ void atProcessEnd() {
 void onTerminatingSignal(int signal) {
   const int savedErrno = errno;
   if (pendingSignal != 0) {
-    // The main thread has not got to the first one: end now.
+    // Every write to a closed pipe repeats SIGPIPE; the first one counts.
+    if (signal == SIGPIPE) return;
+    // Asked again before the main thread got to the first one: end now.
     posix::restoreTerminalMode();
     dieBy(signal);
   }

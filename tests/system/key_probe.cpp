@@ -3,10 +3,14 @@
 //                           arrived, until q; an arrow key must give one "key 0"
 //   lirkel_key_probe wait   one waitForKey(), then "answer N cpu_us M": the key
 //                           and the CPU time that the wait itself used
+//   lirkel_key_probe abort  ends through std::terminate() in the terminal mode
+//   lirkel_key_probe fault  ends through SIGSEGV in the terminal mode
 #include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <exception>
+#include <string_view>
 
 #include "console/console.h"
 #include "platform/platform.h"
@@ -25,9 +29,12 @@ long cpuMicroseconds() {
 int main(int argc, char** argv) {
   platform::startProcess(argc, argv);
   startConsole();
-  const bool waitMode = argc > 1 && std::strcmp(argv[1], "wait") == 0;
+  const std::string_view mode = argc > 1 ? argv[1] : "keys";
   std::printf("ready\n");
   std::fflush(stdout);
+  if (mode == "abort") std::terminate();
+  if (mode == "fault") std::raise(SIGSEGV);
+  const bool waitMode = mode == "wait";
   if (waitMode) {
     const long before = cpuMicroseconds();
     const unsigned key = waitForKey();

@@ -120,6 +120,18 @@ TEST(KeysOnATerminal, WithoutATerminalNoWaitHangs) {
   EXPECT_TRUE(session.waitDrawn("answer 0 ", 1000)) << session.drawn;
 }
 
+TEST(KeysOnATerminal, AFatalErrorStillRestoresTheTerminal) {
+  for (const char* way : {"abort", "fault"}) {
+    SCOPED_TRACE(way);
+    Session session(probe(way));
+    Event end;
+    ASSERT_TRUE(session.waitEnd(end, 10000));
+    // Killed by the signal, or ended by a sanitizer's report.
+    EXPECT_TRUE(end.kind == Event::killed || end.code != 0);
+    EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+  }
+}
+
 TEST(TheProgram, AKeyStopsTheTuneAfterTheNoteAndTheTerminalIsAsBefore) {
   Session session(pty::command({LIRKEL_PROGRAM, longTune}));
   ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
