@@ -1,5 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
+#include "platform/process_end.h"
+
 #include <algorithm>
 
 namespace fake {
@@ -11,8 +13,6 @@ struct World {
   std::string output;
   std::int64_t now = 0;
   std::int64_t reads = 0;
-  platform::ExitProc exitHook = nullptr;
-  platform::ExitProc shutdown = nullptr;
   unsigned nextDevice = 1;
   std::int64_t playStartedAt = -1;
 };
@@ -39,7 +39,11 @@ std::string& output() { return world().output; }
 std::int64_t nowMs() { return world().now; }
 std::int64_t inputReads() { return world().reads; }
 
-void reset() { world() = World{}; }
+void reset() {
+  world() = World{};
+  platform::setExitHook(nullptr);
+  platform::setShutdownProc(nullptr);
+}
 
 std::vector<Call> callsNamed(std::string_view name) {
   std::vector<Call> found;
@@ -48,16 +52,7 @@ std::vector<Call> callsNamed(std::string_view name) {
   return found;
 }
 
-void endProcess() {
-  while (platform::ExitProc procedure = world().exitHook) {
-    world().exitHook = nullptr;
-    procedure();
-  }
-  if (platform::ExitProc shutdown = world().shutdown) {
-    world().shutdown = nullptr;
-    shutdown();
-  }
-}
+void endProcess() { platform::runProcessEnd(); }
 
 }  // namespace fake
 
@@ -68,9 +63,6 @@ using fake::world;
 
 void startProcess(int, char**) { record("startProcess"); }
 std::vector<std::string> commandLineArguments() { return world().script.arguments; }
-ExitProc exitHook() { return world().exitHook; }
-void setExitHook(ExitProc procedure) { world().exitHook = procedure; }
-void setShutdownProc(ExitProc procedure) { world().shutdown = procedure; }
 
 void Beep(unsigned frequencyHz, unsigned lengthMs) {
   record("Beep", {frequencyHz, lengthMs});

@@ -11,14 +11,13 @@
 #include "platform/codepage.h"
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
+#include "platform/process_end.h"
 
 namespace platform {
 namespace {
 
 int argumentCount = 0;
 char** argumentValues = nullptr;
-ExitProc exitSlot = nullptr;
-ExitProc shutdownProc = nullptr;
 
 volatile sig_atomic_t pendingSignal = 0;
 int wakePipe[2] = {-1, -1};
@@ -29,18 +28,6 @@ constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 // What was installed before ours (a sanitizer's report, for instance); it
 // still runs after the terminal is restored.
 struct sigaction earlierFatalAction[fatalCount];
-
-void runProcessEnd() {
-  while (ExitProc procedure = exitSlot) {
-    exitSlot = nullptr;
-    procedure();
-  }
-  if (ExitProc shutdown = shutdownProc) {
-    shutdownProc = nullptr;
-    shutdown();
-  }
-  flushStdout();
-}
 
 [[noreturn]] void dieBy(int signal) {
   struct sigaction action {};
@@ -57,6 +44,7 @@ void runProcessEnd() {
 
 void atProcessEnd() {
   runProcessEnd();
+  flushStdout();
   // A signal that came too late for any wait still decides how the run ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
 }
@@ -143,9 +131,6 @@ std::vector<std::string> commandLineArguments() {
   return arguments;
 }
 
-ExitProc exitHook() { return exitSlot; }
-void setExitHook(ExitProc procedure) { exitSlot = procedure; }
-void setShutdownProc(ExitProc procedure) { shutdownProc = procedure; }
 
 namespace posix {
 
@@ -170,6 +155,7 @@ bool signalPending() { return pendingSignal != 0; }
 void endBySignal() {
   const int signal = pendingSignal;
   runProcessEnd();
+  flushStdout();
   dieBy(signal);
 }
 

@@ -8,34 +8,21 @@
 #include <exception>
 
 #include "platform/platform.h"
+#include "platform/process_end.h"
 #include "platform/windows/command_line.h"
 
 namespace platform {
 namespace {
 
-ExitProc exitSlot = nullptr;
-ExitProc shutdownProc = nullptr;
 HANDLE stopEvent = nullptr;
 HANDLE endedEvent = nullptr;
-
-// Safe to run more than once: each procedure is taken out before it runs.
-void runProcessEnd() {
-  while (ExitProc procedure = exitSlot) {
-    exitSlot = nullptr;
-    procedure();
-  }
-  if (ExitProc shutdown = shutdownProc) {
-    shutdownProc = nullptr;
-    shutdown();
-  }
-  flushStdout();
-}
 
 [[noreturn]] void endAfterFatalError(const char* message) {
   flushStdout();
   std::fputs(message, stderr);
   std::fflush(stderr);
   runProcessEnd();
+  flushStdout();
   ExitProcess(0);
 }
 
@@ -94,9 +81,6 @@ std::vector<std::string> commandLineArguments() {
   return arguments;
 }
 
-ExitProc exitHook() { return exitSlot; }
-void setExitHook(ExitProc procedure) { exitSlot = procedure; }
-void setShutdownProc(ExitProc procedure) { shutdownProc = procedure; }
 
 namespace windows {
 
@@ -104,6 +88,7 @@ void* stopRequestEvent() { return stopEvent; }
 
 void endOnRequest() {
   runProcessEnd();
+  flushStdout();
   SetEvent(endedEvent);
   ExitProcess(0);
 }
