@@ -131,7 +131,6 @@ std::vector<std::string> commandLineArguments() {
   return arguments;
 }
 
-
 namespace posix {
 
 void installSignalHandlers() {

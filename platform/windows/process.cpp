@@ -81,7 +81,6 @@ std::vector<std::string> commandLineArguments() {
   return arguments;
 }
 
-
 namespace windows {
 
 void* stopRequestEvent() { return stopEvent; }
