@@ -17,6 +17,13 @@ namespace {
 HANDLE stopEvent = nullptr;
 HANDLE endedEvent = nullptr;
 
+// Redirected output is held in a buffer of our own, which nothing else
+// writes out at exit.
+void atProcessEnd() {
+  runProcessEnd();
+  flushStdout();
+}
+
 [[noreturn]] void endAfterFatalError(const char* message) {
   flushStdout();
   std::fputs(message, stderr);
@@ -63,7 +70,7 @@ std::string toCp1252(const std::u16string& text) {
 void startProcess(int, char**) {
   stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   endedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::atexit(runProcessEnd);
+  std::atexit(atProcessEnd);
   SetUnhandledExceptionFilter(onUnhandledException);
   std::set_terminate(onTerminate);
   SetConsoleCtrlHandler(onConsoleControl, TRUE);
