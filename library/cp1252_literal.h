@@ -6,22 +6,9 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/codepage.h"
+
 namespace cp1252 {
-
-// The code points of 0x80..0x9F; 0 marks the five codes left unassigned.
-inline constexpr char32_t highControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// The Windows-1252 character of a code point; 0 when it has none.
-constexpr unsigned char fromCodePoint(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
-  for (unsigned i = 0; i < 32; ++i) {
-    if (highControls[i] == cp && cp != 0) return static_cast<unsigned char>(0x80 + i);
-  }
-  return 0;
-}
 
 // A converted text; valid is false when some character had no Windows-1252
 // form or the UTF-8 was broken (the caller asserts it at compile time).
@@ -66,7 +53,7 @@ constexpr Text<Capacity> fromUtf8(std::string_view utf8) {
       if ((next & 0xC0) != 0x80) text.valid = false;
       cp = (cp << 6) | (next & 0x3F);
     }
-    const unsigned char c = fromCodePoint(cp);
+    const unsigned char c = platform::cp1252FromCodePoint(cp);
     if (c == 0) text.valid = false;
     *out++ = static_cast<char>(c);
     in += length;

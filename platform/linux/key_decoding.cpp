@@ -45,22 +45,16 @@ DecodedKey escapeKey(std::string_view bytes, bool final) {
 }
 
 DecodedKey utf8Key(std::string_view bytes, bool final) {
-  const auto lead = static_cast<unsigned char>(bytes[0]);
-  const std::size_t length = utf8SequenceLength(lead);
-  if (length == 0) return {0, 1, false};
-  char32_t codePoint = lead & (0x7F >> length);
-  for (std::size_t k = 1; k < length; ++k) {
-    if (k >= bytes.size()) return unfinished(k, final);
-    const auto next = static_cast<unsigned char>(bytes[k]);
-    if ((next & 0xC0) != 0x80) return {0, k, false};
-    codePoint = (codePoint << 6) | (next & 0x3F);
+  const Utf8Sequence sequence = readUtf8(bytes);
+  switch (sequence.status) {
+    case Utf8Sequence::incomplete:
+      return unfinished(sequence.length, final);
+    case Utf8Sequence::invalid:
+      return {0, sequence.length, false};
+    case Utf8Sequence::valid:
+      break;
   }
-  const char32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-  if (codePoint < smallest || (codePoint >= 0xD800 && codePoint <= 0xDFFF) ||
-      codePoint > 0x10FFFF) {
-    return {0, length, false};
-  }
-  return {cp1252FromCodePoint(codePoint), length, false};
+  return {cp1252FromCodePoint(sequence.codePoint), sequence.length, false};
 }
 
 }  // namespace
