@@ -2,6 +2,7 @@
 // and the shut-down run at a normal end, and signals end the process through
 // the same steps (see signals.h).
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -160,7 +161,15 @@ void endBySignal() {
 
 int signalWakeDescriptor() { return wakePipe[0]; }
 
-void sleepUntil(const timespec& deadline) {
+std::int64_t monotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+void sleepUntil(std::int64_t deadlineNs) {
+  const timespec deadline{static_cast<time_t>(deadlineNs / 1'000'000'000),
+                          static_cast<long>(deadlineNs % 1'000'000'000)};
   if (signalPending()) endBySignal();
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     if (signalPending()) endBySignal();

@@ -6,13 +6,13 @@
 // its audio driver has stopped rendering, and only once it has been stopped
 // (which cuts its held notes).
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/linux/signals.h"
 #include "platform/linux/smf_check.h"
 #include "platform/linux/synth.h"
 #include "platform/platform.h"
@@ -35,12 +35,6 @@ struct Sequencer {
 Sequencer sequencer;
 
 bool isOpen(unsigned device) { return device == sequencerDevice && sequencer.player != nullptr; }
-
-std::int64_t monotonicMs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1'000'000;
-}
 
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -93,7 +87,7 @@ bool mciIsPlaying(unsigned device) {
       fluid_player_get_total_ticks(sequencer.player)) {
     return true;
   }
-  const std::int64_t now = monotonicMs();
+  const std::int64_t now = posix::monotonicNs() / 1'000'000;
   if (sequencer.lastEventPassedAtMs < 0) sequencer.lastEventPassedAtMs = now;
   return now - sequencer.lastEventPassedAtMs < fadeAfterEndMs;
 }

@@ -12,7 +12,7 @@
 // SIGILL, SIGABRT, so also std::terminate) restores the terminal first.
 #pragma once
 
-#include <time.h>
+#include <cstdint>
 
 namespace platform::posix {
 
@@ -26,9 +26,11 @@ bool signalPending();
 // A descriptor that becomes readable when a terminating signal arrives, for
 // poll() next to the descriptor a wait is really for.
 int signalWakeDescriptor();
-// Sleeps until an absolute CLOCK_MONOTONIC time; a terminating signal ends
-// the process through endBySignal() instead of returning.
-void sleepUntil(const timespec& deadline);
+// Nanoseconds on CLOCK_MONOTONIC, the clock every wait of the back end uses.
+std::int64_t monotonicNs();
+// Sleeps until an absolute monotonicNs() time; a terminating signal ends the
+// process through endBySignal() instead of returning.
+void sleepUntil(std::int64_t deadlineNs);
 
 // Provided by the terminal code, called from signal handlers: only
 // async-signal-safe calls inside. Each does nothing while the program's

@@ -8,7 +8,6 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,12 +39,6 @@ std::size_t pendingLength = 0;
 
 int screenFd = -1;
 
-std::int64_t monotonicMs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
-}
-
 void inputGone() {
   inputLive = false;
   pendingLength = 0;
@@ -55,12 +48,12 @@ void inputGone() {
 // ended (false); a negative time waits without end. A terminating signal
 // ends the process from here.
 bool waitReadable(int timeoutMs) {
-  const std::int64_t deadline = monotonicMs() + timeoutMs;
+  const std::int64_t deadline = posix::monotonicNs() / 1'000'000 + timeoutMs;
   for (;;) {
     if (posix::signalPending()) posix::endBySignal();
     int wait = -1;
     if (timeoutMs >= 0) {
-      const std::int64_t left = deadline - monotonicMs();
+      const std::int64_t left = deadline - posix::monotonicNs() / 1'000'000;
       wait = left > 0 ? static_cast<int>(left) : 0;
     }
     pollfd watched[2] = {{inputFd, POLLIN, 0}, {posix::signalWakeDescriptor(), POLLIN, 0}};

@@ -5,7 +5,6 @@
 // is paced by one absolute deadline, so lengths never drift. Without any
 // audio device a tone still waits its length, in silence.
 #include <alsa/asoundlib.h>
-#include <time.h>
 
 #include <cmath>
 #include <cstdint>
@@ -42,18 +41,6 @@ struct ToneStream {
 
 ToneStream stream;
 
-std::int64_t monotonicNs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-void sleepUntilNs(std::int64_t wakeNs) {
-  const timespec wake{static_cast<time_t>(wakeNs / 1'000'000'000),
-                      static_cast<long>(wakeNs % 1'000'000'000)};
-  posix::sleepUntil(wake);
-}
-
 // Lets the queued sound play out; a device that plays faster than the ear
 // (a capture into a file) is still given the tune's full length.
 void closeStream() {
@@ -61,7 +48,7 @@ void closeStream() {
   snd_pcm_drain(stream.pcm);
   snd_pcm_close(stream.pcm);
   stream.pcm = nullptr;
-  sleepUntilNs(stream.deadlineNs);
+  posix::sleepUntil(stream.deadlineNs);
 }
 
 bool openStream() {
@@ -99,6 +86,11 @@ void writeFrames(const std::int16_t* frames, std::size_t count) {
   }
 }
 
+void writeSilence(unsigned lengthMs) {
+  const std::vector<std::int16_t> silence(lengthMs * framesPerMs);
+  writeFrames(silence.data(), silence.size());
+}
+
 // One tone: a sine carrying on the phase of the last one, faded in and out
 // with a raised cosine so neighbouring tones join without a click.
 std::vector<std::int16_t> toneFrames(unsigned frequencyHz, unsigned count) {
@@ -120,13 +112,13 @@ std::vector<std::int16_t> toneFrames(unsigned frequencyHz, unsigned count) {
 // Moves the deadline on by the length and sleeps until it (less the lead
 // when sound is queued ahead of the ear).
 void paceBy(unsigned lengthMs, bool queued) {
-  const std::int64_t now = monotonicNs();
+  const std::int64_t now = posix::monotonicNs();
   if (!stream.timed || now - stream.deadlineNs > resyncNs) {
     stream.deadlineNs = now;
     stream.timed = true;
   }
   stream.deadlineNs += std::int64_t{lengthMs} * 1'000'000;
-  sleepUntilNs(stream.deadlineNs - (queued ? leadNs : 0));
+  posix::sleepUntil(stream.deadlineNs - (queued ? leadNs : 0));
 }
 
 }  // namespace
@@ -134,12 +126,11 @@ void paceBy(unsigned lengthMs, bool queued) {
 void Beep(unsigned frequencyHz, unsigned lengthMs) {
   const bool open = openStream();
   if (open) {
-    const unsigned count = lengthMs * framesPerMs;
     // Outside what a tone can be at this rate: silence of the same length.
     if (frequencyHz == 0 || frequencyHz >= sampleRate / 2) {
-      writeFrames(std::vector<std::int16_t>(count).data(), count);
+      writeSilence(lengthMs);
     } else {
-      const std::vector<std::int16_t> frames = toneFrames(frequencyHz, count);
+      const std::vector<std::int16_t> frames = toneFrames(frequencyHz, lengthMs * framesPerMs);
       writeFrames(frames.data(), frames.size());
     }
   }
@@ -149,10 +140,7 @@ void Beep(unsigned frequencyHz, unsigned lengthMs) {
 void Sleep(unsigned lengthMs) {
   // A rest between tones is silence in their stream; other waits only wait.
   const bool queued = stream.pcm != nullptr;
-  if (queued) {
-    const std::vector<std::int16_t> silence(lengthMs * framesPerMs);
-    writeFrames(silence.data(), silence.size());
-  }
+  if (queued) writeSilence(lengthMs);
   paceBy(lengthMs, queued);
 }
 
