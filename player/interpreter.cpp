@@ -24,6 +24,13 @@ struct LineScan {
   bool dotPending = false;
 };
 
+// A MIDI note or rest is one call of the whole length, a dot included.
+unsigned midiLength(bool dotted) {
+  unsigned length = playerState.wholeNoteMs >> playerState.durationExponent;
+  if (dotted) length += playerState.wholeNoteMs >> (playerState.durationExponent + 1);
+  return length;
+}
+
 void playNote(Variant variant, int semitone, bool dotted) {
   int octave = playerState.octaveIndex;
   if (semitone == sharpOfTopNote) {  // C of the next row up
@@ -35,10 +42,8 @@ void playNote(Variant variant, int semitone, bool dotted) {
                     dotted);
     return;
   }
-  unsigned length = playerState.wholeNoteMs >> playerState.durationExponent;
-  if (dotted) length += playerState.wholeNoteMs >> (playerState.durationExponent + 1);
   playMidiNote(0, static_cast<std::uint16_t>(octave), static_cast<std::uint16_t>(semitone),
-               static_cast<std::uint16_t>(length));
+               static_cast<std::uint16_t>(midiLength(dotted)));
 }
 
 void playRest(Variant variant, bool dotted) {
@@ -47,9 +52,7 @@ void playRest(Variant variant, bool dotted) {
                     playerState.durationExponent, dotted);
     return;
   }
-  unsigned length = playerState.wholeNoteMs >> playerState.durationExponent;
-  if (dotted) length += playerState.wholeNoteMs >> (playerState.durationExponent + 1);
-  platform::Sleep(length);
+  platform::Sleep(midiLength(dotted));
 }
 
 // A digit right after a note or rest letter sets the duration exponent.
