@@ -5,14 +5,8 @@
 #include "console/text_utils.h"
 #include "library/library_store.h"
 #include "library/listing.h"
+#include "library/resolve.h"
 #include "platform/codepage.h"
-
-namespace {
-
-// How many characters of the argument title search compares.
-constexpr std::size_t searchKeyLength = 5;
-
-}  // namespace
 
 std::vector<std::string> reachableTitles() {
   std::vector<std::string> titles;
@@ -20,8 +14,8 @@ std::vector<std::string> reachableTitles() {
   for (std::int32_t number = 1; number <= libraryLineCount; ++number) {
     ShortText title;
     if (!lineTitle(libraryLine(static_cast<std::uint16_t>(number)), title)) continue;
-    if (title.size() < searchKeyLength) continue;
-    const std::string key(upcaseText(ShortText(title.view().substr(0, searchKeyLength))).view());
+    if (title.size() < titleKeyLength) continue;
+    const std::string key(upcaseText(ShortText(title.view().substr(0, titleKeyLength))).view());
     if (std::find(keysTaken.begin(), keysTaken.end(), key) != keysTaken.end()) continue;
     keysTaken.push_back(key);
     titles.push_back(platform::cp1252ToUtf8(title.view()));

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr std::string_view helpKeyword = "? ";
-constexpr std::size_t titleKeyLength = 5;
 
 bool holdsDoubleQuote(const ShortText& line) {
   return line.view().find('"') != std::string_view::npos;

@@ -3,6 +3,7 @@
 // or note text left as it is.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "console/short_text.h"
@@ -12,6 +13,9 @@ void resolveArgument(bool echo, ShortText& text, std::uint16_t& foundLine,
                      std::uint16_t& randomLine);
 bool titleMatches(const ShortText& title, const ShortText& text);
 void showHelp();
+
+// How many characters of the argument title search compares.
+constexpr std::size_t titleKeyLength = 5;
 
 // The steps of the resolution, over any source of lines.
 

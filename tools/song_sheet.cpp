@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "console/text_utils.h"
 #include "library/library_store.h"
+#include "library/listing.h"
 #include "midi/midi_out.h"
 #include "platform/codepage.h"
 #include "platform/fake/fake_platform.h"
@@ -152,11 +153,9 @@ void playLine(std::uint16_t number, const ShortText& text, TextReader& reader, S
 }
 
 std::string titleOf(const ShortText& text) {
-  const std::string_view line = text.view();
-  const std::size_t open = line.find('"');
-  const std::size_t close = line.find('"', open + 1);
-  if (close == std::string_view::npos) return platform::cp1252ToUtf8(line.substr(open + 1));
-  return platform::cp1252ToUtf8(line.substr(open + 1, close - open - 1));
+  ShortText title;
+  lineTitle(text, title);
+  return platform::cp1252ToUtf8(title.view());
 }
 
 bool holdsQuote(const ShortText& text) { return text.view().find('"') != std::string_view::npos; }
