@@ -25,7 +25,9 @@ replies() {
   _lirkel lirkel "$word" "${COMP_WORDS[position - 1]}"
   [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}"
 }
-offers() { replies "$1" | grep -qxF -- "$2"; }
+# grep reads to the end (no -q): with pipefail, a grep that stopped early
+# would fail the pipeline whenever the writer was cut off by SIGPIPE.
+offers() { replies "$1" | grep -xF -- "$2" >/dev/null; }
 
 mapfile -t titles < <("$titles_tool")
 [ ${#titles[@]} -gt 0 ] || fail "the library offers no titles"
@@ -41,7 +43,7 @@ for title in "${titles[@]}"; do
     offers "${escaped:0:${#title} - 1}" "$title" || fail "'$escaped' does not offer '$title'"
   fi
 done
-replies ye | grep -q '^Yesterday' || fail "'ye' does not offer the title beginning with Yesterday"
+replies ye | grep '^Yesterday' >/dev/null || fail "'ye' does not offer the title beginning with Yesterday"
 [ -z "$(replies qqqqzz)" ] || fail "a word no title begins with offers: $(replies qqqqzz)"
 [ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
 
@@ -54,5 +56,5 @@ rm -rf "$scratch" && mkdir -p "$scratch/midi" && cd "$scratch" || exit 1
 touch fanfare.mid midi/tusch.mid notes.txt
 [ "$(replies fan)" = fanfare ] || fail "'fan' offers: $(replies fan)"
 [ "$(replies tu)" = tusch ] || fail "'tu' offers: $(replies tu)"
-replies no | grep -q notes && fail "a file that is no MIDI file is offered"
+replies no | grep notes >/dev/null && fail "a file that is no MIDI file is offered"
 exit $failed

@@ -27,7 +27,7 @@ $(diff <(echo "$expected") <(echo "$actual") || true)"
 grep -aq "$prefix/share/lirkel/midi/" "$root/bin/lirkel" ||
   fail "bin/lirkel does not look in $prefix/share/lirkel/midi/"
 gzip -t "$root/share/man/man1/lirkel.1.gz" || fail "the manual page is no valid gzip file"
-LC_ALL=C.UTF-8 man -l "$root/share/man/man1/lirkel.1.gz" 2>&1 | grep -q '^NAME' ||
+LC_ALL=C.UTF-8 man -l "$root/share/man/man1/lirkel.1.gz" 2>&1 | grep '^NAME' >/dev/null ||
   fail "the installed manual page does not render"
 bash -n "$root/share/bash-completion/completions/lirkel" || fail "the completion is no valid bash"
 # bash-completion's loader finds it where it looks for every command's.
