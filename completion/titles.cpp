@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "library/listing.h"
 #include "library/resolve.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
 std::vector<std::string> reachableTitles() {
   std::vector<std::string> titles;
@@ -18,7 +18,7 @@ std::vector<std::string> reachableTitles() {
     const std::string key(upcaseText(ShortText(title.view().substr(0, titleKeyLength))).view());
     if (std::find(keysTaken.begin(), keysTaken.end(), key) != keysTaken.end()) continue;
     keysTaken.push_back(key);
-    titles.push_back(platform::cp1252ToUtf8(title.view()));
+    titles.push_back(cp1252::cp1252ToUtf8(title.view()));
   }
   return titles;
 }

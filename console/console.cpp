@@ -1,6 +1,6 @@
 #include "console/console.h"
 
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "platform/platform.h"
 
 ConsoleState consoleState;

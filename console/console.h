@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 struct ConsoleState {
   // A cache of the last screen query; 80 x 25 until a screen answers.

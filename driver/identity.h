@@ -1,7 +1,7 @@
 // The texts that name this build in the help heading and the listing banner.
 #pragma once
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 extern const FixedText<10> BuildDate;
 extern FixedText<48> IdentityText;

@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "driver/identity.h"
+#include "library/help.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"

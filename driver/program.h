@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 extern ShortText joinedArgument;
 

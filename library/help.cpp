@@ -2,8 +2,8 @@
 
 #include "console/console.h"
 #include "driver/identity.h"
-#include "library/cp1252_literal.h"
-#include "library/resolve.h"
+#include "text/cp1252_literal.h"
+#include "library/help.h"
 #include "player/player_state.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "player/player_state.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "library/cp1252_literal.h"
+#include "text/cp1252_literal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 constexpr std::int32_t libraryLineCount = 636;
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "driver/identity.h"
 #include "player/player_state.h"
 

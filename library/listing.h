@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 #include "library/library_store.h"
 
 // The text between the line's first two double quotes (it may be empty);

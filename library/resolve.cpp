@@ -1,3 +1,4 @@
+#include "library/help.h"
 #include "library/resolve.h"
 
 #include <random>
@@ -5,7 +6,7 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/listing.h"
 #include "platform/platform.h"
 #include "player/player_state.h"

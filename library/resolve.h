@@ -6,13 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 #include "library/library_store.h"
 
 void resolveArgument(bool echo, ShortText& text, std::uint16_t& foundLine,
                      std::uint16_t& randomLine);
 bool titleMatches(const ShortText& title, const ShortText& text);
-void showHelp();
 
 // How many characters of the argument title search compares.
 constexpr std::size_t titleKeyLength = 5;

@@ -1,7 +1,7 @@
 #include "midi/midi_files.h"
 
 #include "console/console.h"
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"

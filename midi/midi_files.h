@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 // Every operation answers one byte: 255 when nothing was played, 0 when a
 // file was found but failed, else the key that stopped it.

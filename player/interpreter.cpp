@@ -1,7 +1,8 @@
 #include "player/interpreter.h"
+#include "player/number.h"
 
 #include "console/console.h"
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"

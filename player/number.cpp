@@ -1,6 +1,6 @@
 #include <cctype>
 
-#include "player/interpreter.h"
+#include "player/number.h"
 
 bool convertNumber(std::string_view operand, long& value) {
   std::size_t i = 0;

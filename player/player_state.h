@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 #ifndef LIRKEL_SOUND_ENABLED
 #define LIRKEL_SOUND_ENABLED 1

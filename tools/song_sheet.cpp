@@ -3,13 +3,14 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "library/listing.h"
 #include "midi/midi_out.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/fake/fake_platform.h"
 #include "player/interpreter.h"
+#include "player/number.h"
 #include "player/player_state.h"
 
 namespace {
@@ -155,7 +156,7 @@ void playLine(std::uint16_t number, const ShortText& text, TextReader& reader, S
 std::string titleOf(const ShortText& text) {
   ShortText title;
   lineTitle(text, title);
-  return platform::cp1252ToUtf8(title.view());
+  return cp1252::cp1252ToUtf8(title.view());
 }
 
 bool holdsQuote(const ShortText& text) { return text.view().find('"') != std::string_view::npos; }

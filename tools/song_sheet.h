@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 constexpr int restNote = -1;
 

@@ -1,6 +1,6 @@
 #include "platform/linux/key_decoding.h"
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
 namespace platform::posix {
 namespace {
@@ -45,16 +45,16 @@ DecodedKey escapeKey(std::string_view bytes, bool final) {
 }
 
 DecodedKey utf8Key(std::string_view bytes, bool final) {
-  const Utf8Sequence sequence = readUtf8(bytes);
+  const cp1252::Utf8Sequence sequence = cp1252::readUtf8(bytes);
   switch (sequence.status) {
-    case Utf8Sequence::incomplete:
+    case cp1252::Utf8Sequence::incomplete:
       return unfinished(sequence.length, final);
-    case Utf8Sequence::invalid:
+    case cp1252::Utf8Sequence::invalid:
       return {0, sequence.length, false};
-    case Utf8Sequence::valid:
+    case cp1252::Utf8Sequence::valid:
       break;
   }
-  return {cp1252FromCodePoint(sequence.codePoint), sequence.length, false};
+  return {cp1252::cp1252FromCodePoint(sequence.codePoint), sequence.length, false};
 }
 
 }  // namespace

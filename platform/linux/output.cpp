@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -19,7 +19,7 @@ bool stdoutIsTerminal() {
 }  // namespace
 
 void writeStdout(std::string_view text) {
-  const std::string utf8 = cp1252ToUtf8(text);
+  const std::string utf8 = cp1252::cp1252ToUtf8(text);
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
   if (stdoutIsTerminal()) std::fflush(stdout);
 }

@@ -9,7 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
 #include "platform/process_end.h"
@@ -128,7 +128,7 @@ void startProcess(int argc, char** argv) {
 
 std::vector<std::string> commandLineArguments() {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argumentCount; ++i) arguments.push_back(utf8ToCp1252(argumentValues[i]));
+  for (int i = 1; i < argumentCount; ++i) arguments.push_back(cp1252::utf8ToCp1252(argumentValues[i]));
   return arguments;
 }
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/linux/signals.h"
 #include "platform/linux/smf_check.h"
 #include "platform/linux/synth.h"
@@ -52,7 +52,7 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 unsigned mciOpenSequencer(const std::string& path, unsigned& device) {
   if (sequencer.player != nullptr) mciClose(sequencerDevice);
   std::vector<std::uint8_t> bytes;
-  if (!readWholeFile(cp1252ToUtf8(path), bytes)) return synth::fileUnreadable;
+  if (!readWholeFile(cp1252::cp1252ToUtf8(path), bytes)) return synth::fileUnreadable;
   if (const synth::Error error = smf::checkMidiFile(bytes.data(), bytes.size())) return error;
   if (const synth::Error error = synth::startSynth(sequencer.output, true)) return error;
   sequencer.player = new_fluid_player(sequencer.output.synth);

@@ -6,7 +6,7 @@
 #include <climits>
 #include <ctime>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/platform.h"
 
 #ifndef LIRKEL_MIDI_DIR
@@ -30,7 +30,7 @@ std::uint64_t randomSeed() {
 
 bool fileExists(const std::string& path) {
   struct stat info {};
-  return stat(cp1252ToUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return stat(cp1252::cp1252ToUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string executableDirectory() {
@@ -38,7 +38,7 @@ std::string executableDirectory() {
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
   if (length <= 0) return "./";
   std::string directory(path, static_cast<std::size_t>(length));
-  return utf8ToCp1252(directory.substr(0, directory.rfind('/') + 1));
+  return cp1252::utf8ToCp1252(directory.substr(0, directory.rfind('/') + 1));
 }
 
 char pathSeparator() { return '/'; }

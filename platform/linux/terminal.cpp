@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "platform/linux/key_decoding.h"
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
@@ -204,7 +204,7 @@ void consoleGotoXY(int column, int row) {
 void consoleWriteAt(std::string_view text, int column, int) {
   const int target = column < 0 ? 1 : column + 1;
   // ESC 7 saves the cursor, CSI n G moves it on its row, ESC 8 puts it back.
-  writeScreen("\0337\033[" + std::to_string(target) + "G" + cp1252ToUtf8(text) + "\0338");
+  writeScreen("\0337\033[" + std::to_string(target) + "G" + cp1252::cp1252ToUtf8(text) + "\0338");
 }
 
 }  // namespace platform

@@ -12,7 +12,7 @@
 
 #include "library/library_store.h"
 #include "library/resolve.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "world.h"
 
 namespace {
@@ -49,7 +49,7 @@ TEST(CompletionTitles, EveryTitleOfferedIsFoundByTitleSearch) {
   const std::vector<std::string> offered = reachableTitles();
   ASSERT_FALSE(offered.empty());
   for (const std::string& title : offered) {
-    const std::string typed = platform::utf8ToCp1252(title);
+    const std::string typed = cp1252::utf8ToCp1252(title);
     const std::uint16_t found = lineFoundFor(typed);
     ASSERT_NE(found, 0) << title;
     EXPECT_TRUE(lineHasTitle(found, typed)) << title << " plays line " << found;
@@ -59,7 +59,7 @@ TEST(CompletionTitles, EveryTitleOfferedIsFoundByTitleSearch) {
 TEST(CompletionTitles, EveryTitleLeftOutIsOneTitleSearchCannotFind) {
   const std::vector<std::string> offered = reachableTitles();
   for (const std::string& title : allTitles()) {
-    const std::string utf8 = platform::cp1252ToUtf8(title);
+    const std::string utf8 = cp1252::cp1252ToUtf8(title);
     if (std::find(offered.begin(), offered.end(), utf8) != offered.end()) continue;
     const std::uint16_t found = lineFoundFor(title);
     EXPECT_TRUE(found == 0 || !lineHasTitle(found, title)) << utf8 << " is found but not offered";

@@ -5,8 +5,9 @@
 
 #include "driver/identity.h"
 #include "driver/program.h"
+#include "library/help.h"
 #include "library/resolve.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "world.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST_F(Help, NoArgumentWritesTheHelpTextExactly) {
   EXPECT_EQ(programMain(), 0);
   const std::string heading = "# grenmyrsbolag # LIRKEL32 2010" + BuildDate.str() +
                               IdentityText.str().substr(0, 48 - 5 - BuildDate.size());
-  EXPECT_EQ(fake::output(), heading + "\n" + platform::utf8ToCp1252(helpBody));
+  EXPECT_EQ(fake::output(), heading + "\n" + cp1252::utf8ToCp1252(helpBody));
   // Windows-1252 inside: "ä" of "Användes" is one byte, 0xE4.
   EXPECT_EQ(static_cast<unsigned char>(fake::output()[heading.size() + 4]), 0xE4);
   EXPECT_TRUE(tones().empty());
@@ -51,7 +52,7 @@ TEST_F(Help, AQuestionMarkAloneWritesItAndAFurtherWordDoesNot) {
   fake::script().arguments = {"?"};
   programMain();
   const std::string help = fake::output();
-  EXPECT_NE(help.find(platform::utf8ToCp1252(helpBody)), std::string::npos);
+  EXPECT_NE(help.find(cp1252::utf8ToCp1252(helpBody)), std::string::npos);
 
   freshProcess();
   fake::script().arguments = {"?", "x"};
@@ -62,7 +63,7 @@ TEST_F(Help, AQuestionMarkAloneWritesItAndAFurtherWordDoesNot) {
 TEST_F(Help, TheOctaveLineShowsTheOctaveLetters) {
   playerState.octaveLetters = "ABCDEFGH";
   showHelp();
-  EXPECT_NE(fake::output().find(platform::utf8ToCp1252(
+  EXPECT_NE(fake::output().find(cp1252::utf8ToCp1252(
                 "\n\"X\" följt av någon bokstav i strängen \"ABCDEFGH\"\n    väljer oktav\n")),
             std::string::npos);
   EXPECT_EQ(std::count(fake::output().begin(), fake::output().end(), '\n'), 19);

@@ -1,5 +1,6 @@
 // The note language, played through the fake machine.
 #include "player/interpreter.h"
+#include "player/number.h"
 
 #include <gtest/gtest.h>
 

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "library/library_store.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 
 std::string describe(const LibraryFault& fault) {
   return "line " + std::to_string(fault.line) + ": " + fault.rule + "\n  " +
-         platform::cp1252ToUtf8(libraryLine(fault.line).view());
+         cp1252::cp1252ToUtf8(libraryLine(fault.line).view());
 }
 
 TEST(LibraryStore, NumbersWithoutALineReadEmpty) {
@@ -38,7 +38,7 @@ TEST(LibraryStore, EveryLineMatchesTheSongFile) {
   ASSERT_EQ(fileLines.size(), 6u + libraryLineCount + 1);
   std::size_t longest = 0;
   for (std::uint16_t n = 1; n <= libraryLineCount; ++n) {
-    const std::string expected = platform::utf8ToCp1252(fileLines[n + 5]);
+    const std::string expected = cp1252::utf8ToCp1252(fileLines[n + 5]);
     ASSERT_EQ(libraryLine(n).view(), expected) << "line " << n;
     longest = std::max(longest, expected.size());
   }
@@ -58,7 +58,7 @@ ShortText madeUpLine(std::uint16_t number) {
 }
 LibraryFault checkMadeUp(const std::vector<std::string>& lines) {
   madeUp.assign(libraryLineCount, ShortText());
-  for (std::size_t i = 0; i < lines.size(); ++i) madeUp[i] = platform::utf8ToCp1252(lines[i]);
+  for (std::size_t i = 0; i < lines.size(); ++i) madeUp[i] = cp1252::utf8ToCp1252(lines[i]);
   madeUp.back() = "<.>";
   return checkLibraryLines(madeUpLine);
 }

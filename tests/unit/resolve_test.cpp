@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "console/text_utils.h"
+#include "text/text_utils.h"
 #include "library/library_store.h"
-#include "platform/codepage.h"
+#include "text/codepage.h"
 #include "player/interpreter.h"
 #include "world.h"
 
@@ -55,7 +55,7 @@ ShortText madeUpLine(std::uint16_t number) {
 // A made-up library with these lines at these numbers, the rest empty.
 void makeLibrary(const std::vector<std::pair<std::uint16_t, std::string>>& lines) {
   madeUp.assign(libraryLineCount, ShortText());
-  for (const auto& [number, text] : lines) madeUp[number - 1] = platform::utf8ToCp1252(text);
+  for (const auto& [number, text] : lines) madeUp[number - 1] = cp1252::utf8ToCp1252(text);
 }
 
 class Resolve : public FreshProcess {};
@@ -132,8 +132,8 @@ TEST_F(Resolve, SearchRulesOverAMadeUpLibrary) {
                {13, "\"Unclosed title Z10C!"}});
   EXPECT_EQ(findTitle("Abcd ", madeUpLine), 0);  // shorter than five: never found
   EXPECT_EQ(findTitle("abcde ", madeUpLine), 0);
-  EXPECT_EQ(findTitle(platform::utf8ToCp1252("änglamark "), madeUpLine), 5);
-  EXPECT_EQ(findTitle(platform::utf8ToCp1252("ÄNGL"), madeUpLine), 5);
+  EXPECT_EQ(findTitle(cp1252::utf8ToCp1252("änglamark "), madeUpLine), 5);
+  EXPECT_EQ(findTitle(cp1252::utf8ToCp1252("ÄNGL"), madeUpLine), 5);
   EXPECT_EQ(findTitle("hell ", madeUpLine), 0);        // "HELL " begins neither
   EXPECT_EQ(findTitle("HELLOthere ", madeUpLine), 7);  // first in line order
   EXPECT_EQ(findTitle("yes ", madeUpLine), 11);        // a blank after the first three

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
 namespace cp1252 {
 
@@ -53,7 +53,7 @@ constexpr Text<Capacity> fromUtf8(std::string_view utf8) {
       if ((next & 0xC0) != 0x80) text.valid = false;
       cp = (cp << 6) | (next & 0x3F);
     }
-    const unsigned char c = platform::cp1252FromCodePoint(cp);
+    const unsigned char c = cp1252::cp1252FromCodePoint(cp);
     if (c == 0) text.valid = false;
     *out++ = static_cast<char>(c);
     in += length;

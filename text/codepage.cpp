@@ -1,6 +1,6 @@
-#include "platform/codepage.h"
+#include "text/codepage.h"
 
-namespace platform {
+namespace cp1252 {
 namespace {
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -79,4 +79,4 @@ std::string cp1252ToUtf8(std::string_view in) {
   return out;
 }
 
-}  // namespace platform
+}  // namespace cp1252

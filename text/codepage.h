@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace cp1252 {
 
 // The code points of 0x80..0x9F; 0 marks the five codes left unassigned.
 inline constexpr char32_t cp1252HighControls[32] = {
@@ -42,4 +42,4 @@ struct Utf8Sequence {
 };
 Utf8Sequence readUtf8(std::string_view bytes);
 
-}  // namespace platform
+}  // namespace cp1252

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "console/short_text.h"
+#include "text/short_text.h"
 
 unsigned char upcaseChar(unsigned char c);
 ShortText upcaseText(ShortText text);
