@@ -30,9 +30,11 @@ install(FILES ${LIRKEL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The tool uses nothing of the machine; the scripted one satisfies the linker
 # for the console code that sits beside the title rule.
 add_library(lirkel_completion_titles STATIC completion/titles.cpp)
-target_link_libraries(lirkel_completion_titles PUBLIC lirkel_core)
+lirkel_headers(lirkel_completion_titles completion/titles.h)
+target_link_libraries(lirkel_completion_titles PUBLIC lirkel_library)
 add_executable(lirkel_list_titles completion/list_titles.cpp)
-target_link_libraries(lirkel_list_titles PRIVATE lirkel_completion_titles lirkel_core lirkel_platform_fake)
+target_link_libraries(lirkel_list_titles PRIVATE lirkel_completion_titles lirkel_core)
+lirkel_link_system(lirkel_list_titles fake)
 set(LIRKEL_COMPLETION ${CMAKE_CURRENT_BINARY_DIR}/completion/lirkel)
 add_custom_command(OUTPUT ${LIRKEL_COMPLETION}
   COMMAND ${CMAKE_COMMAND} -DTITLES_TOOL=$<TARGET_FILE:lirkel_list_titles>

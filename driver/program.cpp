@@ -6,6 +6,7 @@
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
+#include "sound/outputs.h"
 #include "player/interpreter.h"
 #include "player/player_state.h"
 
@@ -22,8 +23,15 @@ ShortText joinArguments(const std::vector<std::string>& arguments) {
 
 unsigned char playArgument(bool echo, ShortText argument) {
   if (!playerState.soundEnabled) {
-    platform::Beep(400, 400);
+    sound::openToneOutput()->tone(400, 400);
     return waitKeyShowingClock();
+  }
+  // The help text and the listing are written without opening any sound.
+  if (requestOf(argument) != Request::tune) {
+    std::uint16_t foundLine = 0;
+    std::uint16_t randomLine = 0;
+    resolveArgument(echo, argument, foundLine, randomLine);
+    return 0;
   }
   unsigned char answer;
   if (openSound()) {

@@ -40,6 +40,12 @@ std::uint16_t randomSongLine(std::uint64_t seed, LineSource line) {
   return number;
 }
 
+Request requestOf(const ShortText& text) {
+  if (text.empty() || text == helpKeyword) return Request::help;
+  if (text == "L " || text == "l ") return Request::listing;
+  return Request::tune;
+}
+
 void resolveArgument(bool, ShortText& text, std::uint16_t& foundLine, std::uint16_t& randomLine) {
   playerState.screenRows = windowBottom();
   playerState.screenCols = windowRight();
@@ -50,7 +56,7 @@ void resolveArgument(bool, ShortText& text, std::uint16_t& foundLine, std::uint1
   }
   if (text.empty()) text = helpKeyword;
 
-  if (text == "L " || text == "l ") {
+  if (requestOf(text) == Request::listing) {
     listLibrary(libraryLine);
   } else if (text == "- ") {
     randomLine = randomSongLine(platform::randomSeed(), libraryLine);

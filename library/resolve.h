@@ -9,6 +9,12 @@
 #include "text/short_text.h"
 #include "library/library_store.h"
 
+// What an argument asks for, told from its keywords alone: the help text and
+// the listing are text; everything else is a tune (a title, a library line,
+// note text or a MIDI file) and needs sound.
+enum class Request { help, listing, tune };
+Request requestOf(const ShortText& text);
+
 void resolveArgument(bool echo, ShortText& text, std::uint16_t& foundLine,
                      std::uint16_t& randomLine);
 bool titleMatches(const ShortText& title, const ShortText& text);

@@ -1,10 +1,14 @@
 #include "midi/midi_files.h"
 
+#include <memory>
+
 #include "console/console.h"
 #include "text/text_utils.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
+#include "sound/outputs.h"
+#include "sound/timeline.h"
 
 const std::array<MidiTitle, 18> midiTitleTable = {{
     {"LIMELIGHT", "limeligh"},
@@ -45,13 +49,19 @@ std::size_t firstMatchingRow(const ShortText& text) {
 
 // Waits until a key is pressed; when none can ever come, until the music
 // has ended, so the wait cannot last for ever.
-unsigned char waitWhilePlaying(unsigned device) {
+unsigned char waitWhilePlaying(sound::MidiFilePlayer& player) {
   if (keysCanArrive()) {
     const unsigned char key = waitForKey();
     if (key != 0) return key;
   }
-  while (platform::mciIsPlaying(device)) platform::Sleep(endPollMs);
+  sound::Timeline poll;
+  while (player.playing()) poll.wait(endPollMs);
   return endedWithoutKey;
+}
+
+// Writes what a failure says, when it says anything.
+void report(const sound::Failure& failure) {
+  if (failure && !failure->empty()) writeTextLine(*failure);
 }
 
 }  // namespace
@@ -88,25 +98,22 @@ unsigned char findAndPlayMidiFile(const ShortText& name) {
 unsigned char playMidiFile(const std::string& path) {
   closeMidiOut();
   unsigned char answer = fileFailed;
-  unsigned device = 0;
-  const unsigned openError = platform::mciOpenSequencer(path, device);
-  if (openError != 0) {
-    writeTextLine(ShortText(platform::mciGetErrorStringA(openError)));
-  } else {
-    if (platform::mciStatusPort(device) == 0) {
-      const unsigned playError = platform::mciPlay(device);
-      if (playError != 0) {
-        writeTextLine(ShortText(platform::mciGetErrorStringA(playError)));
+  if (const std::unique_ptr<sound::MidiFilePlayer> player = sound::openMidiFilePlayer()) {
+    if (const sound::Failure failure = player->open(path)) {
+      report(failure);  // nothing was left open
+    } else {
+      if (const sound::Failure failure = player->start()) {
+        report(failure);
       } else {
         writeTextLine(ShortText(path));
         writeTextLine(ShortText());
         writeText("avbryt tryck ");
         platform::flushStdout();
-        answer = waitWhilePlaying(device);
+        answer = waitWhilePlaying(*player);
         writeTextLine(ShortText());
       }
+      player->stop();
     }
-    platform::mciClose(device);
   }
   openMidiOut();
   return answer;

@@ -1,24 +1,28 @@
 #include "midi/midi_out.h"
 
 #include "console/console.h"
+#include "sound/outputs.h"
 
 MidiOutState midiOutState;
 
+void resetMidiOut() { midiOutState = MidiOutState{}; }
+
 void openMidiOut() {
-  const unsigned count = platform::midiOutGetNumDevs();
-  midiOutState.available = count > 0;
-  if (count == 0) return;
-  const unsigned rc = platform::midiOutOpen(midiOutState.handle);
-  midiOutState.available = rc == platform::midiNoError;
-  if (rc != platform::midiNoError) {
-    writeTextLine(platform::midiOutGetErrorTextA(rc));
+  sound::OpenedMidi opened = sound::openMidiOutput();
+  midiOutState.available = opened.output != nullptr;
+  if (opened.output == nullptr) {
+    // No device at all says nothing; a device that would not open says why.
+    if (opened.failure) writeTextLine(*opened.failure);
     return;
   }
-  platform::midiOutShortMsg(midiOutState.handle, openingProgramChange);
+  midiOutState.output = std::move(opened.output);
+  midiOutState.output->programChange(0, openingProgram);
 }
 
 void closeMidiOut() {
-  if (midiOutState.available) platform::midiOutClose(midiOutState.handle);
+  if (!midiOutState.available || midiOutState.output == nullptr) return;
+  midiOutState.output->allSoundOff();
+  midiOutState.output.reset();
 }
 
 bool openSound() {
@@ -35,4 +39,5 @@ void closeSound() {
     closeMidiOut();
     midiOutState.available = false;
   }
+  sound::closeAll();
 }

@@ -1,12 +1,14 @@
-// The process's one connection to MIDI output (the mapper): opened before a
-// tune, closed after it, and closed by the exit hook if the process ends in
-// between.
+// The process's one connection to MIDI output: opened before a tune, closed
+// after it, and closed by the exit hook if the process ends in between.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "platform/platform.h"
+#include "sound/midi_output.h"
+#include "sound/timeline.h"
 
 // MIDI note numbers by octave row 0..9 and semitone column (C first).
 using NoteTable = std::array<std::array<std::uint8_t, 12>, 10>;
@@ -22,17 +24,24 @@ constexpr NoteTable makeNoteTable() {
   return table;
 }
 
+constexpr NoteTable noteTable = makeNoteTable();
+
+// Program 16 (drawbar organ) on the first channel, selected on every open.
+constexpr int openingProgram = 16;
+
 struct MidiOutState {
+  // True while the connection is open, and while it is lent to a MIDI file.
   bool available = false;
-  NoteTable noteTable = makeNoteTable();
-  platform::MidiHandle handle = 0;
+  std::unique_ptr<sound::MidiOutput> output;  // null while closed or lent
   platform::ExitProc savedExitHook = nullptr;
+  // The pace of the notes and rests sent through the connection.
+  sound::Timeline timeline;
 };
 
 extern MidiOutState midiOutState;
 
-// Program 16 (drawbar organ) on the first channel, selected on every open.
-constexpr std::uint32_t openingProgramChange = 0x10C0;
+// Back to the state at process start; the output, if open, is closed.
+void resetMidiOut();
 
 bool openSound();
 void closeSound();

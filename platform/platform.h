@@ -1,8 +1,8 @@
-// The one seam between the program and the machine it runs on. Everything the
-// program needs from outside (sound, MIDI, the terminal, time, files, the
-// command line and the end of the process) is declared here and nowhere else.
-// Three back ends implement it: linux/ (FluidSynth, ALSA, a POSIX terminal),
-// windows/ (winmm and the console API) and fake/ (scripted, for tests).
+// The machine services the program needs: the command line, the end of the
+// process, a clock and waits, local time, files, console input and screen,
+// and standard output. Sound is not here: sound/ has its own outputs.
+// Three back ends implement it: linux/ (a POSIX terminal), windows/ (the
+// console API) and fake/ (scripted, for tests).
 //
 // All texts crossing the seam are Windows-1252 bytes; a back end converts to
 // and from what its system speaks.
@@ -35,12 +35,13 @@ ExitProc exitHook();
 void setExitHook(ExitProc procedure);
 void setShutdownProc(ExitProc procedure);
 
-// ---- Tones and time ------------------------------------------------------
+// ---- Clock and waits -----------------------------------------------------
 
-// A tone of the given frequency; returns when it has ended.
-void Beep(unsigned frequencyHz, unsigned lengthMs);
-// Waits the given time.
-void Sleep(unsigned lengthMs);
+// A monotonic clock in milliseconds, for pacing music.
+std::int64_t clockMs();
+// Sleeps until clockMs() reaches the time; returns at once when it has.
+// A request to end the process (a terminating signal, Ctrl+C) ends it here.
+void sleepUntilMs(std::int64_t timeMs);
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
@@ -61,34 +62,6 @@ std::string executableDirectory();
 char pathSeparator();
 // The last place where MIDI files are looked for, ending with a separator.
 std::string fixedMidiDirectory();
-
-// ---- MIDI output (the mapper) ---------------------------------------------
-
-using MidiHandle = std::uintptr_t;
-constexpr unsigned midiNoError = 0;
-
-unsigned midiOutGetNumDevs();
-// Opens the MIDI mapper without a callback; 0 and a handle, or an error code.
-unsigned midiOutOpen(MidiHandle& handle);
-// status byte lowest, then first and second data byte.
-unsigned midiOutShortMsg(MidiHandle handle, std::uint32_t message);
-unsigned midiOutClose(MidiHandle handle);
-// The system's description of a MIDI-out error code (at most 255 characters).
-std::string midiOutGetErrorTextA(unsigned code);
-
-// ---- The MIDI sequencer (plays a Standard MIDI File in the background) ---
-
-// Opens the file on the sequencer: 0 and a device, or an error code.
-unsigned mciOpenSequencer(const std::string& path, unsigned& device);
-// 0 when the sequencer has an output port, else an error code.
-unsigned mciStatusPort(unsigned device);
-// Starts playing from the start in the background; returns at once.
-unsigned mciPlay(unsigned device);
-// True while the file is still playing.
-bool mciIsPlaying(unsigned device);
-// Stops playing and releases the device.
-void mciClose(unsigned device);
-std::string mciGetErrorStringA(unsigned code);
 
 // ---- Console input -------------------------------------------------------
 

@@ -1,4 +1,6 @@
 #include "player/interpreter.h"
+
+#include <memory>
 #include "player/number.h"
 
 #include "console/console.h"
@@ -6,13 +8,18 @@
 #include "library/library_store.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"
-#include "platform/platform.h"
 #include "player/player_state.h"
 #include "player/renderers.h"
+#include "sound/outputs.h"
 
 namespace {
 
-enum class Variant { speaker, midi };
+// The variant that plays: tones through a speaker, or (without one) the MIDI
+// connection.
+struct Variant {
+  sound::ToneOutput* speaker = nullptr;
+  bool isMidi() const { return speaker == nullptr; }
+};
 
 constexpr int sharpOfTopNote = 13;  // a sharp before H or B
 
@@ -38,9 +45,9 @@ void playNote(Variant variant, int semitone, bool dotted) {
     octave += 1;
     semitone = 1;
   }
-  if (variant == Variant::speaker) {
-    playSpeakerNote(octave, semitone, playerState.wholeNoteMs, playerState.durationExponent,
-                    dotted);
+  if (!variant.isMidi()) {
+    playSpeakerNote(*variant.speaker, octave, semitone, playerState.wholeNoteMs,
+                    playerState.durationExponent, dotted);
     return;
   }
   playMidiNote(0, static_cast<std::uint16_t>(octave), static_cast<std::uint16_t>(semitone),
@@ -48,12 +55,12 @@ void playNote(Variant variant, int semitone, bool dotted) {
 }
 
 void playRest(Variant variant, bool dotted) {
-  if (variant == Variant::speaker) {
-    playSpeakerNote(playerState.octaveIndex, restSemitone, playerState.wholeNoteMs,
-                    playerState.durationExponent, dotted);
+  if (!variant.isMidi()) {
+    playSpeakerNote(*variant.speaker, playerState.octaveIndex, restSemitone,
+                    playerState.wholeNoteMs, playerState.durationExponent, dotted);
     return;
   }
-  platform::Sleep(midiLength(dotted));
+  waitMidiRest(static_cast<std::uint16_t>(midiLength(dotted)));
 }
 
 // A digit right after a note or rest letter sets the duration exponent.
@@ -152,7 +159,7 @@ void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) 
       long value = 0;
       // Only programs 0..127 are sent: a larger value would put a status
       // byte where a data byte belongs.
-      if (variant == Variant::midi && convertNumber(scan.line.slice(p + 1, p + 3), value) &&
+      if (variant.isMidi() && convertNumber(scan.line.slice(p + 1, p + 3), value) &&
           value >= 0 && value <= 127) {
         sendProgramChange(static_cast<std::uint16_t>(value));
       }
@@ -199,7 +206,8 @@ unsigned char playNotationSpeaker(bool echo, ShortText argument) {
   std::uint16_t foundLine = 0;
   std::uint16_t randomLine = 0;
   resolveArgument(echo, argument, foundLine, randomLine);
-  return runLines(Variant::speaker, echo, argument, foundLine, randomLine, 0);
+  const std::unique_ptr<sound::ToneOutput> speaker = sound::openToneOutput();
+  return runLines(Variant{speaker.get()}, echo, argument, foundLine, randomLine, 0);
 }
 
 unsigned char playNotationMidi(bool echo, ShortText argument) {
@@ -210,5 +218,5 @@ unsigned char playNotationMidi(bool echo, ShortText argument) {
   }
   const unsigned char answer = tryMidiFiles(argument);
   if (answer != 255) return answer;
-  return runLines(Variant::midi, echo, argument, foundLine, randomLine, answer);
+  return runLines(Variant{}, echo, argument, foundLine, randomLine, answer);
 }

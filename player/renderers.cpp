@@ -2,17 +2,18 @@
 
 #include "console/console.h"
 #include "midi/midi_out.h"
-#include "platform/platform.h"
 #include "player/player_state.h"
 
 namespace {
 
 // C of the row above the table, for a sharp on the top row's H.
 constexpr unsigned topRowCTenths = 41860;
+// Notes start and end at full strength.
+constexpr int noteVelocity = 127;
 
-void sendNoteMessage(std::uint32_t message) {
-  const unsigned rc = platform::midiOutShortMsg(midiOutState.handle, message);
-  if (rc != platform::midiNoError) writeTextLine(platform::midiOutGetErrorTextA(rc));
+// A failed note message is reported on a line of its own; play goes on.
+void report(const sound::Failure& failure) {
+  if (failure) writeTextLine(*failure);
 }
 
 }  // namespace
@@ -22,29 +23,33 @@ unsigned speakerFrequency(int octave, int semitone) {
   return playerState.pitchTable[octave][semitone - 1] / 10u;
 }
 
-void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs, std::uint16_t exponent,
-                     bool dotted) {
+void playSpeakerNote(sound::ToneOutput& speaker, int octave, int semitone,
+                     std::uint16_t wholeNoteMs, std::uint16_t exponent, bool dotted) {
   const unsigned length = wholeNoteMs >> exponent;
   const unsigned half = wholeNoteMs >> (exponent + 1);
   if (semitone == restSemitone) {
-    platform::Sleep(length);
-    if (dotted) platform::Sleep(half);
+    speaker.rest(length);
+    if (dotted) speaker.rest(half);
     return;
   }
   const unsigned frequency = speakerFrequency(octave, semitone);
-  platform::Beep(frequency, length);
-  if (dotted) platform::Beep(frequency, half);
+  speaker.tone(frequency, length);
+  if (dotted) speaker.tone(frequency, half);
 }
 
 void playMidiNote(std::uint16_t channel, std::uint16_t octave, std::uint16_t semitone,
                   std::uint16_t milliseconds) {
   if (!midiOutState.available) return;
-  const std::uint32_t note = midiOutState.noteTable[octave][semitone - 1];
-  sendNoteMessage((0x90u + channel) | (note << 8) | (127u << 16));
-  platform::Sleep(milliseconds);
-  sendNoteMessage((0x80u + channel) | (note << 8) | (127u << 16));
+  const int note = noteTable[octave][semitone - 1];
+  sound::MidiOutput* output = midiOutState.output.get();
+  if (output != nullptr) report(output->noteOn(channel, note, noteVelocity));
+  midiOutState.timeline.wait(milliseconds);
+  if (output != nullptr) report(output->noteOff(channel, note, noteVelocity));
 }
 
+void waitMidiRest(std::uint16_t milliseconds) { midiOutState.timeline.wait(milliseconds); }
+
 void sendProgramChange(std::uint16_t program) {
-  platform::midiOutShortMsg(midiOutState.handle, 0xC0u + program * 256u);
+  // A failed program change is not reported.
+  if (midiOutState.output != nullptr) midiOutState.output->programChange(0, program);
 }

@@ -12,6 +12,8 @@
 #include "player/interpreter.h"
 #include "player/number.h"
 #include "player/player_state.h"
+#include "sound/outputs.h"
+#include "sound/recorder/recorder.h"
 
 namespace {
 
@@ -85,10 +87,12 @@ struct TextReader {
 // at its starting value: each song starts as if the program had just begun.
 bool freshMachine() {
   fake::reset();
+  sound::recorder::reset();
+  sound::closeAll();
   playerState = PlayerState{};
-  midiOutState = MidiOutState{};
+  resetMidiOut();
   consoleState = ConsoleState{};
-  fake::script().midiDevices = 1;
+  sound::recorder::script().midiDevices = 1;
   return openSound();
 }
 
@@ -105,11 +109,11 @@ std::vector<Played> playedSince(std::size_t first) {
   const std::vector<fake::Call>& calls = fake::calls();
   for (std::size_t i = first; i < calls.size(); ++i) {
     const fake::Call& call = calls[i];
-    if (call.name == "midiOutShortMsg") {
-      const auto message = static_cast<std::uint32_t>(call.args[1]);
-      if ((message & 0xF0) == 0x90) sounding = static_cast<int>((message >> 8) & 0x7F);
-      if ((message & 0xF0) == 0x80) sounding = restNote;
-    } else if (call.name == "Sleep") {
+    if (call.name == "noteOn") {
+      sounding = static_cast<int>(call.args[1]);
+    } else if (call.name == "noteOff") {
+      sounding = restNote;
+    } else if (call.name == "wait") {
       played.push_back({sounding, call.args[0]});
     }
   }

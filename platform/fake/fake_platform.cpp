@@ -13,17 +13,13 @@ struct World {
   std::string output;
   std::int64_t now = 0;
   std::int64_t reads = 0;
-  unsigned nextDevice = 1;
-  std::int64_t playStartedAt = -1;
 };
 
+// Never destroyed: outputs still open when a test program ends log their
+// closing here during the ending.
 World& world() {
-  static World w;
+  static World& w = *new World;
   return w;
-}
-
-void record(std::string name, std::vector<std::int64_t> args = {}, std::string text = {}) {
-  world().calls.push_back({world().now, std::move(name), std::move(args), std::move(text)});
 }
 
 bool keyDue(const KeyPress& key) {
@@ -32,6 +28,12 @@ bool keyDue(const KeyPress& key) {
 }
 
 }  // namespace
+
+void record(std::string name, std::vector<std::int64_t> args, std::string text) {
+  world().calls.push_back({world().now, std::move(name), std::move(args), std::move(text)});
+}
+
+void advanceClock(std::int64_t ms) { world().now += ms; }
 
 Script& script() { return world().script; }
 std::vector<Call>& calls() { return world().calls; }
@@ -64,14 +66,12 @@ using fake::world;
 void startProcess(int, char**) { record("startProcess"); }
 std::vector<std::string> commandLineArguments() { return world().script.arguments; }
 
-void Beep(unsigned frequencyHz, unsigned lengthMs) {
-  record("Beep", {frequencyHz, lengthMs});
-  world().now += lengthMs;
-}
+std::int64_t clockMs() { return world().now; }
 
-void Sleep(unsigned lengthMs) {
-  record("Sleep", {lengthMs});
-  world().now += lengthMs;
+// Logged as the length waited, which is what a test asks about.
+void sleepUntilMs(std::int64_t timeMs) {
+  record("wait", {timeMs - world().now});
+  world().now = std::max(world().now, timeMs);
 }
 
 LocalTime localTime() { return world().script.time; }
@@ -84,68 +84,6 @@ bool fileExists(const std::string& path) {
 std::string executableDirectory() { return world().script.executableDirectory; }
 char pathSeparator() { return '/'; }
 std::string fixedMidiDirectory() { return world().script.fixedMidiDirectory; }
-
-unsigned midiOutGetNumDevs() {
-  record("midiOutGetNumDevs");
-  return world().script.midiDevices;
-}
-
-unsigned midiOutOpen(MidiHandle& handle) {
-  record("midiOutOpen");
-  if (world().script.midiOpenError != 0) return world().script.midiOpenError;
-  handle = 0x4D4944;
-  return midiNoError;
-}
-
-unsigned midiOutShortMsg(MidiHandle handle, std::uint32_t message) {
-  record("midiOutShortMsg", {static_cast<std::int64_t>(handle), message});
-  const unsigned status = message & 0xF0;
-  if (status == 0x90) return world().script.noteOnError;
-  if (status == 0x80) return world().script.noteOffError;
-  return midiNoError;
-}
-
-unsigned midiOutClose(MidiHandle handle) {
-  record("midiOutClose", {static_cast<std::int64_t>(handle)});
-  return midiNoError;
-}
-
-std::string midiOutGetErrorTextA(unsigned code) {
-  return "MIDI error " + std::to_string(code) + ".";
-}
-
-unsigned mciOpenSequencer(const std::string& path, unsigned& device) {
-  record("mciOpenSequencer", {}, path);
-  if (world().script.mciOpenError != 0) return world().script.mciOpenError;
-  device = world().nextDevice++;
-  return 0;
-}
-
-unsigned mciStatusPort(unsigned device) {
-  record("mciStatusPort", {device});
-  return world().script.mciStatusError;
-}
-
-unsigned mciPlay(unsigned device) {
-  record("mciPlay", {device});
-  if (world().script.mciPlayError != 0) return world().script.mciPlayError;
-  world().playStartedAt = world().now;
-  return 0;
-}
-
-bool mciIsPlaying(unsigned) {
-  return world().playStartedAt >= 0 &&
-         world().now < world().playStartedAt + world().script.midiFileLengthMs;
-}
-
-void mciClose(unsigned device) {
-  record("mciClose", {device});
-  world().playStartedAt = -1;
-}
-
-std::string mciGetErrorStringA(unsigned code) {
-  return "Sequencer error " + std::to_string(code) + ".";
-}
 
 bool consoleStartInput() {
   record("consoleStartInput");

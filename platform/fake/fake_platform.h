@@ -32,10 +32,6 @@ struct KeyPress {
 
 struct Script {
   std::vector<std::string> arguments;
-  unsigned midiDevices = 0;
-  unsigned midiOpenError = 0;
-  unsigned noteOnError = 0;   // answered by every note-on
-  unsigned noteOffError = 0;  // answered by every note-off
   bool terminal = true;       // input is a terminal, so keys can come
   bool screen = true;         // a screen answers queries
   platform::ScreenInfo screenInfo;
@@ -44,10 +40,6 @@ struct Script {
   std::set<std::string> existingFiles;
   std::string executableDirectory = "/opt/lirkel/bin/";
   std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";
-  unsigned mciOpenError = 0;
-  unsigned mciStatusError = 0;
-  unsigned mciPlayError = 0;
-  std::int64_t midiFileLengthMs = 5000;  // how long an opened file plays
   std::deque<KeyPress> keys;
 };
 
@@ -60,6 +52,12 @@ std::int64_t inputReads();
 
 // Back to a fresh machine: empty script, no calls, clock at 0, empty slots.
 void reset();
+
+// Adds a call to the log at the present time (the recording sound back end
+// logs here too, so one log holds every call in order).
+void record(std::string name, std::vector<std::int64_t> args = {}, std::string text = {});
+// Moves the virtual clock on, as a call that takes time does.
+void advanceClock(std::int64_t ms);
 
 // The calls with this name, in order.
 std::vector<Call> callsNamed(std::string_view name);

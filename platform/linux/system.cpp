@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "text/codepage.h"
+#include "platform/linux/signals.h"
 #include "platform/platform.h"
 
 #ifndef LIRKEL_MIDI_DIR
@@ -14,6 +15,10 @@
 #endif
 
 namespace platform {
+
+std::int64_t clockMs() { return posix::monotonicNs() / 1'000'000; }
+
+void sleepUntilMs(std::int64_t timeMs) { posix::sleepUntil(timeMs * 1'000'000); }
 
 LocalTime localTime() {
   const std::time_t now = std::time(nullptr);

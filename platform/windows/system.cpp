@@ -2,8 +2,16 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/windows/process.h"
 
 namespace platform {
+
+std::int64_t clockMs() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void sleepUntilMs(std::int64_t timeMs) {
+  const std::int64_t left = timeMs - clockMs();
+  if (left > 0) windows::waitOrEnd(static_cast<unsigned>(left));
+}
 
 LocalTime localTime() {
   SYSTEMTIME now{};

@@ -16,14 +16,14 @@ namespace {
 std::string outputOfRun(std::vector<std::string> arguments) {
   freshProcess();
   buildIdentityText();
-  fake::script().midiDevices = 1;
+  sound::recorder::script().midiDevices = 1;
   fake::script().arguments = std::move(arguments);
   EXPECT_EQ(programMain(), 0);
   return fake::output();
 }
 
 bool soundWasTouched() {
-  return !fake::callsNamed("midiOutOpen").empty() || !fake::callsNamed("Beep").empty();
+  return !fake::callsNamed("openMidiOutput").empty() || !fake::callsNamed("tone").empty();
 }
 
 }  // namespace

@@ -39,14 +39,14 @@ TEST_F(Driver, TuneWithoutMidiDevicePlaysAsTonesWithNoMessage) {
   fake::script().arguments = {"G3", "EGEGE"};
   EXPECT_EQ(programMain(), 0);
   EXPECT_EQ(tones().size(), 6u);
-  EXPECT_TRUE(fake::callsNamed("midiOutOpen").empty());
+  EXPECT_TRUE(fake::callsNamed("openMidiOutput").empty());
   EXPECT_EQ(fake::output(), "");
 }
 
 TEST_F(Driver, MidiThatCannotOpenWritesOneLineThenPlaysTones) {
   fake::script().arguments = {"CDE"};
-  fake::script().midiDevices = 1;
-  fake::script().midiOpenError = 4;
+  sound::recorder::script().midiDevices = 1;
+  sound::recorder::script().midiOpenError = 4;
   EXPECT_EQ(programMain(), 0);
   EXPECT_EQ(fake::output(), "MIDI error 4.\n");
   EXPECT_EQ(tones().size(), 3u);
@@ -55,18 +55,18 @@ TEST_F(Driver, MidiThatCannotOpenWritesOneLineThenPlaysTones) {
 
 TEST_F(Driver, MidiTuneOpensWithTheOrganAndCloses) {
   fake::script().arguments = {"C"};
-  fake::script().midiDevices = 1;
+  sound::recorder::script().midiDevices = 1;
   EXPECT_EQ(programMain(), 0);
   const std::vector<std::int64_t> messages = midiMessages();
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0], 0x10C0);
-  EXPECT_EQ(fake::callsNamed("midiOutClose").size(), 1u);
+  EXPECT_EQ(fake::callsNamed("closeMidiOutput").size(), 1u);
   EXPECT_EQ(platform::exitHook(), nullptr);
   EXPECT_FALSE(midiOutState.available);
 }
 
 TEST_F(Driver, ExitHookClosesMidiWhenTheProcessEndsMidTune) {
-  fake::script().midiDevices = 1;
+  sound::recorder::script().midiDevices = 1;
   ASSERT_TRUE(openSound());
   startConsole();
   fake::endProcess();
@@ -77,7 +77,7 @@ TEST_F(Driver, ExitHookClosesMidiWhenTheProcessEndsMidTune) {
     }
     return calls.size();
   };
-  EXPECT_LT(position("midiOutClose"), position("consoleStopInput"));
+  EXPECT_LT(position("closeMidiOutput"), position("consoleStopInput"));
   EXPECT_LT(position("consoleStopInput"), calls.size());
   EXPECT_EQ(platform::exitHook(), nullptr);
 }
@@ -99,5 +99,5 @@ TEST_F(Driver, SoundOffGivesOneSignalToneAndTheClock) {
   EXPECT_EQ(playArgument(true, "CDE"), 'x');
   EXPECT_EQ(tones(), (std::vector<std::pair<std::int64_t, std::int64_t>>{{400, 400}}));
   EXPECT_FALSE(fake::callsNamed("consoleWriteAt").empty());
-  EXPECT_TRUE(fake::callsNamed("midiOutGetNumDevs").empty());
+  EXPECT_TRUE(fake::callsNamed("midiDevices").empty());
 }

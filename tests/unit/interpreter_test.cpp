@@ -203,8 +203,8 @@ TEST_F(Midi, KeyAfterNTokensIsAnswered) {
 }
 
 TEST_F(Midi, FailingNotesWriteOneLinePerMessageAndKeepTime) {
-  fake::script().noteOnError = 7;
-  fake::script().noteOffError = 7;
+  sound::recorder::script().noteOnError = 7;
+  sound::recorder::script().noteOffError = 7;
   play("C2D2");
   EXPECT_EQ(fake::output(), "MIDI error 7.\nMIDI error 7.\nMIDI error 7.\nMIDI error 7.\n");
   EXPECT_EQ(sleeps(), (std::vector<std::int64_t>{256, 256}));

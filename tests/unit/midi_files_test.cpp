@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "player/interpreter.h"
 #include "world.h"
 
@@ -15,13 +17,14 @@ std::vector<std::string> pathsTested() {
   return paths;
 }
 
-// The names of the MIDI and sequencer calls, in order.
+// The names of the calls of the MIDI output and the file player, in order.
 std::vector<std::string> deviceCalls() {
+  static const std::set<std::string> soundCalls = {
+      "midiDevices",  "openMidiOutput", "closeMidiOutput", "allSoundOff",  "noteOn",
+      "noteOff",      "programChange",  "openMidiFile",    "startMidiFile", "stopMidiFile"};
   std::vector<std::string> names;
   for (const fake::Call& call : fake::calls()) {
-    if (call.name.rfind("midiOut", 0) == 0 || call.name.rfind("mci", 0) == 0) {
-      names.push_back(call.name);
-    }
+    if (soundCalls.count(call.name) > 0) names.push_back(call.name);
   }
   return names;
 }
@@ -50,14 +53,14 @@ TEST_F(MidiFileLookup, TheFirstPlaceThatHoldsTheFileWinsAndLaterOnesAreNotTested
   keyAt(10, 'k');
   EXPECT_EQ(findAndPlayMidiFile("qz"), 'k');
   EXPECT_EQ(pathsTested(), (std::vector<std::string>{"qz.mid", "midi/qz.mid"}));
-  EXPECT_EQ(fake::callsNamed("mciOpenSequencer").at(0).text, "midi/qz.mid");
+  EXPECT_EQ(fake::callsNamed("openMidiFile").at(0).text, "midi/qz.mid");
 
   freshProcess();
   withMidiOpen();
   fake::script().existingFiles = {"/opt/lirkel/share/lirkel/midi/qz.mid"};
   keyAt(10, 'k');
   EXPECT_EQ(findAndPlayMidiFile("qz"), 'k');
-  EXPECT_EQ(fake::callsNamed("mciOpenSequencer").at(0).text,
+  EXPECT_EQ(fake::callsNamed("openMidiFile").at(0).text,
             "/opt/lirkel/share/lirkel/midi/qz.mid");
 }
 
@@ -107,9 +110,9 @@ TEST_F(MidiFilePlayback, PlaysUntilAKeyWithTheConnectionLentAndReopenedWithTheOr
   EXPECT_EQ(tryMidiFiles("qz"), 'x');
   EXPECT_EQ(fake::output(), "qz.mid\n\navbryt tryck \n");
   EXPECT_EQ(deviceCalls(), (std::vector<std::string>{
-                               "midiOutClose", "mciOpenSequencer", "mciStatusPort", "mciPlay",
-                               "mciClose", "midiOutGetNumDevs", "midiOutOpen", "midiOutShortMsg"}));
-  EXPECT_EQ(fake::callsNamed("mciClose").at(0).atMs, 1500);
+                               "allSoundOff", "closeMidiOutput", "openMidiFile", "startMidiFile",
+                               "stopMidiFile", "midiDevices", "openMidiOutput", "programChange"}));
+  EXPECT_EQ(fake::callsNamed("stopMidiFile").at(0).atMs, 1500);
   EXPECT_EQ(midiMessages(), (std::vector<std::int64_t>{0x10C0}));
   EXPECT_TRUE(midiOutState.available);
   // The prompt shows before the wait starts.
@@ -118,12 +121,12 @@ TEST_F(MidiFilePlayback, PlaysUntilAKeyWithTheConnectionLentAndReopenedWithTheOr
 
 TEST_F(MidiFilePlayback, WithoutATerminalTheWaitEndsWhenTheMusicHasEnded) {
   fake::script().terminal = false;
-  fake::script().midiFileLengthMs = 5000;
+  sound::recorder::script().fileLengthMs = 5000;
   const unsigned char answer = tryMidiFiles("qz");
   EXPECT_NE(answer, nothingPlayed);
   EXPECT_NE(answer, fileFailed);
   EXPECT_EQ(fake::output(), "qz.mid\n\navbryt tryck \n");
-  const std::int64_t closedAt = fake::callsNamed("mciClose").at(0).atMs;
+  const std::int64_t closedAt = fake::callsNamed("stopMidiFile").at(0).atMs;
   EXPECT_GE(closedAt, 5000);
   EXPECT_LT(closedAt, 5100);
   // Waited in steps, not in a loop that spins.
@@ -135,7 +138,7 @@ TEST_F(MidiFilePlayback, AKeyOf255CountsAsNothingPlayedAndTheTextIsPlayedAsNotes
   fake::script().arguments = {"cab"};
   keyAt(100, 255);
   playNotationMidi(true, "cab");
-  EXPECT_EQ(fake::callsNamed("mciPlay").size(), 1u);
+  EXPECT_EQ(fake::callsNamed("startMidiFile").size(), 1u);
   std::vector<std::int64_t> noteOns;
   for (std::int64_t message : midiMessages()) {
     if ((message & 0xF0) == 0x90) noteOns.push_back((message >> 8) & 0x7F);
@@ -144,33 +147,33 @@ TEST_F(MidiFilePlayback, AKeyOf255CountsAsNothingPlayedAndTheTextIsPlayedAsNotes
 }
 
 TEST_F(MidiFilePlayback, AFileTheSequencerCannotOpenWritesItsTextAndPlaysNothing) {
-  fake::script().mciOpenError = 12;
+  sound::recorder::script().fileOpenError = 12;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
   EXPECT_EQ(fake::output(), "Sequencer error 12.\n");
-  EXPECT_TRUE(fake::callsNamed("mciClose").empty());  // nothing was opened
-  EXPECT_EQ(fake::callsNamed("midiOutOpen").size(), 1u);
+  EXPECT_TRUE(fake::callsNamed("stopMidiFile").empty());  // nothing was opened
+  EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
   EXPECT_EQ(pathsTested().size(), 1u);  // no other place is tried
 }
 
 TEST_F(MidiFilePlayback, AFailedPortQueryIsSilentAndAFailedPlayWritesItsText) {
-  fake::script().mciStatusError = 7;
+  sound::recorder::script().filePortMissing = true;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
   EXPECT_EQ(fake::output(), "");
-  EXPECT_TRUE(fake::callsNamed("mciPlay").empty());
-  EXPECT_EQ(fake::callsNamed("mciClose").size(), 1u);
-  EXPECT_EQ(fake::callsNamed("midiOutOpen").size(), 1u);
+  EXPECT_TRUE(fake::callsNamed("startMidiFile").empty());
+  EXPECT_EQ(fake::callsNamed("stopMidiFile").size(), 1u);
+  EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
 
   fake::calls().clear();
-  fake::script().mciStatusError = 0;
-  fake::script().mciPlayError = 4;
+  sound::recorder::script().filePortMissing = false;
+  sound::recorder::script().fileStartError = 4;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
   EXPECT_EQ(fake::output(), "Sequencer error 4.\n");
-  EXPECT_EQ(fake::callsNamed("mciClose").size(), 1u);
-  EXPECT_EQ(fake::callsNamed("midiOutOpen").size(), 1u);
+  EXPECT_EQ(fake::callsNamed("stopMidiFile").size(), 1u);
+  EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
 }
 
 TEST_F(MidiFilePlayback, AReopeningThatFailsIsReportedAndLeavesTheConnectionClosed) {
-  fake::script().midiOpenError = 4;
+  sound::recorder::script().midiOpenError = 4;
   keyAt(10, 'x');
   EXPECT_EQ(tryMidiFiles("qz"), 'x');
   EXPECT_EQ(fake::output(), "qz.mid\n\navbryt tryck \nMIDI error 4.\n");

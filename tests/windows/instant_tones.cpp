@@ -1,11 +1,28 @@
-// Tones and rests that take no time, so that a whole library song can be
-// played under Wine in a test. Linked in place of the back end's own tones;
-// everything else of the program is the real Windows build.
-#include "platform/platform.h"
+// A preference table whose tones and rests take no time, so that a whole
+// library song can be played under Wine in a test; everything else of the
+// program, the MIDI output included, is the real Windows build.
+#include "sound/back_ends.h"
+#include "sound/windows/winmm.h"
 
-namespace platform {
+namespace sound {
+namespace {
 
-void Beep(unsigned, unsigned) {}
-void Sleep(unsigned) {}
+class InstantTones final : public ToneOutput {
+ public:
+  void tone(unsigned, unsigned) override {}
+  void rest(unsigned) override {}
+};
 
-}  // namespace platform
+std::unique_ptr<ToneOutput> openInstantTones() { return std::make_unique<InstantTones>(); }
+
+constexpr MidiBackEnd midiBackEnds[] = {
+    {"winmm", winmm::hasMidiDevice, winmm::openMapper, winmm::openSequencer, nullptr},
+};
+constexpr ToneBackEnd toneBackEnds[] = {{"instant", openInstantTones}};
+constexpr Preferences table{midiBackEnds, toneBackEnds};
+
+}  // namespace
+
+const Preferences& preferences() { return table; }
+
+}  // namespace sound

@@ -1,12 +1,13 @@
 // Runs one piece of the Windows back end under Wine and prints what it
 // answered, for run-wine-tests.sh to check.
 //
-//   wine_probe midi                  the device count and the mapper's answer
+//   wine_probe midi                  whether a device exists and the mapper's answer
 //   wine_probe sequencer <path>      the MCI sequencer on one file
 //   wine_probe midi-file <text>      the program's MIDI-file attempt for <text>
 //   wine_probe files <path>...       the file test, then the program directory
 //   wine_probe exit normal|crash|throw   the exit hook chain at each kind of end
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "midi/midi_files.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
+#include "sound/windows/winmm.h"
 
 namespace {
 
@@ -24,23 +26,22 @@ void say(const std::string& text) {
 
 std::string number(unsigned value) { return std::to_string(value); }
 
+std::string said(const sound::Failure& failure) { return failure ? *failure : "ok"; }
+
 void probeMidi() {
-  say("devices " + number(platform::midiOutGetNumDevs()));
-  platform::MidiHandle handle = 0;
-  const unsigned rc = platform::midiOutOpen(handle);
-  say("mapper " + number(rc) + " " + platform::midiOutGetErrorTextA(rc));
-  if (rc == platform::midiNoError) platform::midiOutClose(handle);
+  say(std::string("devices ") + (sound::winmm::hasMidiDevice() ? "yes" : "no"));
+  const sound::OpenedMidi opened = sound::winmm::openMapper();
+  say("mapper " + (opened.output != nullptr ? std::string("open") : said(opened.failure)));
 }
 
 void probeSequencer(const std::string& path) {
-  unsigned device = 0;
-  const unsigned rc = platform::mciOpenSequencer(path, device);
-  say("open " + number(rc) + " " + platform::mciGetErrorStringA(rc));
-  if (rc != 0) return;
-  say("port " + number(platform::mciStatusPort(device)));
-  say("play " + number(platform::mciPlay(device)));
-  say(std::string("playing ") + (platform::mciIsPlaying(device) ? "yes" : "no"));
-  platform::mciClose(device);
+  const std::unique_ptr<sound::MidiFilePlayer> sequencer = sound::winmm::openSequencer();
+  const sound::Failure opened = sequencer->open(path);
+  say("open " + said(opened));
+  if (opened) return;
+  say("play " + said(sequencer->start()));
+  say(std::string("playing ") + (sequencer->playing() ? "yes" : "no"));
+  sequencer->stop();
   say("closed");
 }
 

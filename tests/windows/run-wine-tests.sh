@@ -153,7 +153,7 @@ expect tones ''
 # comes back at once.
 [ "$millis" -ge 700 ] || fail "tones: G3EGEGE took only $millis ms"
 run midi "$probe" midi
-expect midi 'devices 0\r\nmapper 2 A device ID has been used that is out of range for your system.\r\n'
+expect midi 'devices no\r\nmapper A device ID has been used that is out of range for your system.\r\n'
 
 # ---- MIDI files --------------------------------------------------------------
 head -c 300 /dev/urandom >"$cwd/garb.mid"
@@ -167,11 +167,11 @@ expect garbage_as_notes ''
 run garbage_file "$probe" midi-file garb
 expect garbage_file "$bad_file\r\nanswer 0\r\n"
 run sequencer_garbage "$probe" sequencer garb.mid
-expect sequencer_garbage "open 296 $bad_file\r\n"
+expect sequencer_garbage "open $bad_file\r\n"
 run sequencer_missing "$probe" sequencer missing.mid
-expect sequencer_missing 'open 275 Cannot find the specified file. Make sure the path and filename are correct.\r\n'
+expect sequencer_missing 'open Cannot find the specified file. Make sure the path and filename are correct.\r\n'
 run sequencer_valid "$probe" sequencer tiny.mid
-expect sequencer_valid 'open 0 \r\nport 0\r\nplay 0\r\nplaying yes\r\nclosed\r\n'
+expect sequencer_valid 'open ok\r\nplay ok\r\nplaying yes\r\nclosed\r\n'
 
 # ---- Files: only files count, links are followed ----------------------------
 mkdir "$cwd/folder"

@@ -1,8 +1,8 @@
-#include "platform/linux/alsa_quiet.h"
+#include "sound/linux/alsa_quiet.h"
 
 #include <alsa/asoundlib.h>
 
-namespace platform {
+namespace sound {
 namespace {
 
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
@@ -11,4 +11,4 @@ void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
 void silenceAlsaMessages() { snd_lib_error_set_handler(ignoreAlsaMessage); }
 
-}  // namespace platform
+}  // namespace sound

@@ -1,11 +1,9 @@
-#include "platform/linux/smf_check.h"
+#include "sound/smf_check.h"
 
 #include <cstring>
 
-namespace platform::smf {
+namespace sound::smf {
 namespace {
-
-using synth::Error;
 
 // A cursor over one chunk's bytes; every read checks the end.
 struct Reader {
@@ -47,16 +45,16 @@ int dataBytesOf(std::uint8_t status) {
 }
 
 // The events of one track, up to and including its end-of-track event.
-Error checkTrack(Reader track) {
+Fault checkTrack(Reader track) {
   std::uint8_t running = 0;
   while (track.at != track.end) {
     std::uint32_t delta;
-    if (!track.number(delta)) return synth::badEvent;
+    if (!track.number(delta)) return Fault::badEvent;
     std::uint8_t status;
-    if (!track.byte(status)) return synth::badEvent;
+    if (!track.byte(status)) return Fault::badEvent;
     if (status < 0x80) {
       // A data byte first: running status repeats the last channel message.
-      if (running == 0) return synth::badEvent;
+      if (running == 0) return Fault::badEvent;
       --track.at;
       status = running;
     }
@@ -64,56 +62,76 @@ Error checkTrack(Reader track) {
       running = status;
       for (int i = 0; i < dataBytesOf(status); ++i) {
         std::uint8_t data;
-        if (!track.byte(data) || data >= 0x80) return synth::badEvent;
+        if (!track.byte(data) || data >= 0x80) return Fault::badEvent;
       }
     } else if (status == 0xFF) {
       std::uint8_t type;
       std::uint32_t length;
       if (!track.byte(type) || !track.number(length) || !track.skip(length)) {
-        return synth::badEvent;
+        return Fault::badEvent;
       }
-      if (type == 0x2F) return synth::noError;  // end of track
+      if (type == 0x2F) return Fault::none;  // end of track
     } else if (status == 0xF0 || status == 0xF7) {
       std::uint32_t length;
-      if (!track.number(length) || !track.skip(length)) return synth::badEvent;
+      if (!track.number(length) || !track.skip(length)) return Fault::badEvent;
     } else {
-      return synth::badEvent;  // real-time and common bytes have no place in a file
+      return Fault::badEvent;  // real-time and common bytes have no place in a file
     }
   }
-  return synth::noTrackEnd;
+  return Fault::noTrackEnd;
 }
 
 }  // namespace
 
-Error checkMidiFile(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return synth::fileEmpty;
+Fault checkMidiFile(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return Fault::fileEmpty;
   constexpr std::size_t chunkHead = 8;
-  if (size < 4 || std::memcmp(data, "MThd", 4) != 0) return synth::notMidiFile;
-  if (size < chunkHead + 6) return synth::fileCutShort;
+  if (size < 4 || std::memcmp(data, "MThd", 4) != 0) return Fault::notMidiFile;
+  if (size < chunkHead + 6) return Fault::fileCutShort;
   const std::uint32_t headerLength = bigEndian(data + 4, 4);
-  if (headerLength < 6) return synth::badChunk;
-  if (headerLength > size - chunkHead) return synth::fileCutShort;
+  if (headerLength < 6) return Fault::badChunk;
+  if (headerLength > size - chunkHead) return Fault::fileCutShort;
   const std::uint32_t format = bigEndian(data + 8, 2);
   const std::uint32_t trackCount = bigEndian(data + 10, 2);
   const std::uint32_t division = bigEndian(data + 12, 2);
-  if (format > 2 || trackCount == 0 || division == 0) return synth::notMidiFile;
+  if (format > 2 || trackCount == 0 || division == 0) return Fault::notMidiFile;
 
   std::size_t offset = chunkHead + headerLength;
   std::uint32_t tracksSeen = 0;
   while (tracksSeen < trackCount) {
-    if (size - offset < chunkHead) return synth::fileCutShort;
+    if (size - offset < chunkHead) return Fault::fileCutShort;
     const std::uint8_t* chunk = data + offset;
     const std::uint32_t length = bigEndian(chunk + 4, 4);
-    if (length > size - offset - chunkHead) return synth::fileCutShort;
+    if (length > size - offset - chunkHead) return Fault::fileCutShort;
     // Chunks of other kinds are skipped, as the format asks.
     if (std::memcmp(chunk, "MTrk", 4) == 0) {
-      const Error error = checkTrack({chunk + chunkHead, chunk + chunkHead + length});
-      if (error != synth::noError) return error;
+      const Fault error = checkTrack({chunk + chunkHead, chunk + chunkHead + length});
+      if (error != Fault::none) return error;
       ++tracksSeen;
     }
     offset += chunkHead + length;
   }
-  return synth::noError;
+  return Fault::none;
 }
 
-}  // namespace platform::smf
+const char* faultText(Fault fault) {
+  switch (fault) {
+    case Fault::none:
+      return "";
+    case Fault::fileEmpty:
+      return "The MIDI file is empty.";
+    case Fault::notMidiFile:
+      return "The file is not a Standard MIDI File.";
+    case Fault::fileCutShort:
+      return "The MIDI file is cut short.";
+    case Fault::badChunk:
+      return "The MIDI file has a chunk of impossible length.";
+    case Fault::badEvent:
+      return "The MIDI file holds an event that cannot be read.";
+    case Fault::noTrackEnd:
+      return "A track of the MIDI file has no proper end.";
+  }
+  return "";
+}
+
+}  // namespace sound::smf

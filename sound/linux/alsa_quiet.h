@@ -2,8 +2,8 @@
 // the program reports failures in its own words.
 #pragma once
 
-namespace platform {
+namespace sound {
 
 void silenceAlsaMessages();
 
-}  // namespace platform
+}  // namespace sound

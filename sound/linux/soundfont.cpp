@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/synth.h"
+#include "sound/linux/fluid_engine.h"
 
 #ifndef LIRKEL_SOUNDFONT_ROOT
 #define LIRKEL_SOUNDFONT_ROOT "/usr/share/sounds"
 #endif
 
-namespace platform::synth {
+namespace sound::fluid {
 namespace {
 
 bool isFile(const std::string& path) {
@@ -46,4 +46,4 @@ std::string generalMidiSoundFont() {
   return *std::min_element(fonts.begin(), fonts.end());
 }
 
-}  // namespace platform::synth
+}  // namespace sound::fluid

@@ -1,9 +1,8 @@
-// Tones and waits on Linux. Tones go to ALSA's "default" device through one
-// stream that stays open for the run: each tone is written straight after the
-// previous one (phase carried on, short fades against clicks) and a rest is
-// silence in the same stream, so a tune has no gaps. Every call, tone or wait,
-// is paced by one absolute deadline, so lengths never drift. Without any
-// audio device a tone still waits its length, in silence.
+// Tones on Linux, through ALSA's "default" device and one stream that stays
+// open for the tune: each tone is written straight after the previous one
+// (phase carried on, short fades against clicks) and a rest is silence in the
+// same stream, so a tune has no gaps. Every call is paced by one absolute
+// deadline, so lengths never drift.
 #include <alsa/asoundlib.h>
 
 #include <cmath>
@@ -12,12 +11,14 @@
 #include <numbers>
 #include <vector>
 
-#include "platform/linux/alsa_quiet.h"
 #include "platform/linux/signals.h"
-#include "platform/platform.h"
+#include "sound/linux/alsa_quiet.h"
+#include "sound/linux/alsa_tones.h"
 
-namespace platform {
+namespace sound::alsa {
 namespace {
+
+namespace posix = platform::posix;
 
 constexpr unsigned sampleRate = 48000;
 constexpr unsigned framesPerMs = sampleRate / 1000;
@@ -63,9 +64,6 @@ bool openStream() {
     return false;
   }
   stream.pcm = pcm;
-  // Drained before the terminal is given back (this runs before the process
-  // end registered earlier by startProcess).
-  std::atexit(closeStream);
   return true;
 }
 
@@ -121,8 +119,6 @@ void paceBy(unsigned lengthMs, bool queued) {
   posix::sleepUntil(stream.deadlineNs - (queued ? leadNs : 0));
 }
 
-}  // namespace
-
 void Beep(unsigned frequencyHz, unsigned lengthMs) {
   const bool open = openStream();
   if (open) {
@@ -138,10 +134,25 @@ void Beep(unsigned frequencyHz, unsigned lengthMs) {
 }
 
 void Sleep(unsigned lengthMs) {
-  // A rest between tones is silence in their stream; other waits only wait.
+  // A rest between tones is silence in their stream.
   const bool queued = stream.pcm != nullptr;
   if (queued) writeSilence(lengthMs);
   paceBy(lengthMs, queued);
 }
 
-}  // namespace platform
+class AlsaTones final : public ToneOutput {
+ public:
+  // The queued tones play out before the output is gone.
+  ~AlsaTones() override { closeStream(); }
+  void tone(unsigned frequencyHz, unsigned lengthMs) override { Beep(frequencyHz, lengthMs); }
+  void rest(unsigned lengthMs) override { Sleep(lengthMs); }
+};
+
+}  // namespace
+
+std::unique_ptr<ToneOutput> openTones() {
+  if (!openStream()) return nullptr;
+  return std::make_unique<AlsaTones>();
+}
+
+}  // namespace sound::alsa

@@ -1,0 +1,47 @@
+// The shape of a sound back end as the preference table lists it. Each
+// system has one table (preferences.cpp beside its back ends), in order of
+// preference; outputs.cpp walks it, and every fallback is an entry there.
+#pragma once
+
+#include <memory>
+#include <span>
+
+#include "sound/failure.h"
+#include "sound/midi_file_player.h"
+#include "sound/midi_output.h"
+#include "sound/tone_output.h"
+
+namespace sound {
+
+struct OpenedMidi {
+  std::unique_ptr<MidiOutput> output;
+  Failure failure;  // when there is no output: why, in the system's words
+};
+
+struct MidiBackEnd {
+  const char* name;
+  // False when this back end has nothing to offer on this machine (no
+  // device, no synthesizer): the next one is tried without a word.
+  bool (*present)();
+  OpenedMidi (*open)();
+  // A player for MIDI files on the same device, or none.
+  std::unique_ptr<MidiFilePlayer> (*openFilePlayer)();
+  // Lets go of what the back end keeps between outputs; may be null.
+  void (*release)();
+};
+
+struct ToneBackEnd {
+  const char* name;
+  // Null when the back end cannot play here.
+  std::unique_ptr<ToneOutput> (*open)();
+};
+
+struct Preferences {
+  std::span<const MidiBackEnd> midi;
+  std::span<const ToneBackEnd> tones;  // the last entry always opens
+};
+
+// The table of this system; defined once per system.
+const Preferences& preferences();
+
+}  // namespace sound

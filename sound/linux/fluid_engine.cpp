@@ -1,0 +1,122 @@
+// Starting and ending the FluidSynth synthesizer. FluidSynth's and alsa-lib's
+// own messages are kept from the user: failures are reported by our texts.
+#include "sound/linux/fluid_engine.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "sound/linux/alsa_quiet.h"
+
+namespace sound::fluid {
+namespace {
+
+Engine running;
+
+void ignoreFluidMessage(int, const char*, void*) {}
+
+void silenceMessages(const Library& fluid) {
+  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+    fluid.set_log_function(level, ignoreFluidMessage, nullptr);
+  }
+  silenceAlsaMessages();
+}
+
+// Threads started by FluidSynth (audio, sample loading) inherit the signal
+// mask of their creator. With the terminating signals blocked there, those
+// signals always reach the main thread, whose waits end the process cleanly.
+class TerminatingSignalsBlocked {
+ public:
+  TerminatingSignalsBlocked() {
+    sigset_t all;
+    sigfillset(&all);
+    for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT}) sigdelset(&all, fault);
+    pthread_sigmask(SIG_BLOCK, &all, &saved_);
+  }
+  ~TerminatingSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+  TerminatingSignalsBlocked(const TerminatingSignalsBlocked&) = delete;
+  TerminatingSignalsBlocked& operator=(const TerminatingSignalsBlocked&) = delete;
+
+ private:
+  sigset_t saved_{};
+};
+
+Failure startSynth() {
+  const std::string font = generalMidiSoundFont();
+  if (font.empty()) return "No General MIDI SoundFont is installed.";
+  running.fluid = library();
+  if (running.fluid == nullptr) return "The synthesizer could not be started.";
+  const Library& fluid = *running.fluid;
+  silenceMessages(fluid);
+  running.settings = fluid.new_settings();
+  if (running.settings == nullptr) return "The synthesizer could not be started.";
+  fluid.settings_setnum(running.settings, "synth.sample-rate", 48000.0);
+  // Samples are read when a program first needs them: a few MB instead of
+  // the whole font in memory.
+  fluid.settings_setint(running.settings, "synth.dynamic-sample-loading", 1);
+  fluid.settings_setint(running.settings, "synth.lock-memory", 0);
+  fluid.settings_setint(running.settings, "synth.cpu-cores", 1);
+  fluid.settings_setint(running.settings, "audio.period-size", 512);
+  fluid.settings_setint(running.settings, "audio.periods", 3);
+  running.synth = fluid.new_synth(running.settings);
+  if (running.synth == nullptr) {
+    stopEngine();
+    return "The synthesizer could not be started.";
+  }
+  // No presets yet: the opening program change picks the organ, which saves
+  // loading the piano and the drums; a MIDI file resets them when it opens.
+  if (fluid.synth_sfload(running.synth, font.c_str(), 0) == FLUID_FAILED) {
+    stopEngine();
+    return "The General MIDI SoundFont could not be loaded.";
+  }
+  return {};
+}
+
+}  // namespace
+
+bool available() { return !generalMidiSoundFont().empty() && library() != nullptr; }
+
+bool soundServerRunning() {
+  if (std::getenv("PULSE_SERVER") != nullptr) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr) return false;
+  struct stat info {};
+  const std::string socket = std::string(runtime) + "/pulse/native";
+  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+Failure startEngine(const char* audioDriver) {
+  const TerminatingSignalsBlocked blocked;
+  if (running.synth == nullptr) {
+    if (Failure failure = startSynth()) return failure;
+  }
+  if (running.driver != nullptr) return {};
+  const Library& fluid = *running.fluid;
+  fluid.settings_setstr(running.settings, "audio.driver", audioDriver);
+  fluid.settings_setstr(running.settings, "audio.alsa.device", "default");
+  running.driver = fluid.new_audio_driver(running.settings, running.synth);
+  if (running.driver == nullptr) return "No audio device could be opened for MIDI output.";
+  running.driverName = audioDriver;
+  return {};
+}
+
+Engine& engine() { return running; }
+
+void stopAudio() {
+  if (running.driver == nullptr) return;
+  running.fluid->delete_audio_driver(running.driver);
+  running.driver = nullptr;
+}
+
+void stopEngine() {
+  if (running.fluid == nullptr) return;
+  const Library& fluid = *running.fluid;
+  if (running.synth != nullptr) fluid.synth_all_sounds_off(running.synth, -1);
+  stopAudio();
+  if (running.synth != nullptr) fluid.delete_synth(running.synth);
+  if (running.settings != nullptr) fluid.delete_settings(running.settings);
+  running = Engine{};
+}
+
+}  // namespace sound::fluid

@@ -1,0 +1,42 @@
+// The run's one General MIDI synthesizer: FluidSynth with the system's GM
+// SoundFont, rendering to a sound server or to ALSA. The MIDI output and the
+// MIDI-file player share it, so a file needs no synthesizer of its own; it
+// is started on first use and ended when the run lets go of its sound.
+#pragma once
+
+#include <string>
+
+#include "sound/failure.h"
+#include "sound/linux/fluid_library.h"
+
+namespace sound::fluid {
+
+// True when the synthesizer can be tried at all: a GM SoundFont is
+// installed and the FluidSynth runtime opens.
+bool available();
+// A PulseAudio-compatible server's socket is there (asking a missing server
+// costs tens of milliseconds).
+bool soundServerRunning();
+
+struct Engine {
+  const Library* fluid = nullptr;
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  fluid_audio_driver_t* driver = nullptr;
+  const char* driverName = nullptr;  // the driver that opened last
+};
+
+// The synthesizer rendering through the named FluidSynth audio driver
+// ("pulseaudio", "alsa"); starts what is not running yet.
+Failure startEngine(const char* audioDriver);
+Engine& engine();
+// Stops rendering; the synthesizer and its font stay loaded, and
+// startEngine(engine().driverName) renders again.
+void stopAudio();
+// Cuts every sound, stops rendering and releases everything.
+void stopEngine();
+
+// The GM SoundFont to load, or empty when none is installed.
+std::string generalMidiSoundFont();
+
+}  // namespace sound::fluid

@@ -1,0 +1,61 @@
+#include "sound/linux/fluid_library.h"
+
+#include <dlfcn.h>
+
+// The runtime's file name; a test build names one that does not exist.
+#ifndef LIRKEL_FLUIDSYNTH_LIBRARY
+#define LIRKEL_FLUIDSYNTH_LIBRARY "libfluidsynth.so.3"
+#endif
+
+namespace sound::fluid {
+namespace {
+
+template <typename Function>
+bool find(void* handle, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(handle, name));
+  return function != nullptr;
+}
+
+bool load(Library& l) {
+  void* handle = dlopen(LIRKEL_FLUIDSYNTH_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return false;
+  const bool complete =
+      find(handle, "fluid_set_log_function", l.set_log_function) &&
+      find(handle, "new_fluid_settings", l.new_settings) &&
+      find(handle, "delete_fluid_settings", l.delete_settings) &&
+      find(handle, "fluid_settings_setint", l.settings_setint) &&
+      find(handle, "fluid_settings_setnum", l.settings_setnum) &&
+      find(handle, "fluid_settings_setstr", l.settings_setstr) &&
+      find(handle, "new_fluid_synth", l.new_synth) &&
+      find(handle, "delete_fluid_synth", l.delete_synth) &&
+      find(handle, "fluid_synth_sfload", l.synth_sfload) &&
+      find(handle, "fluid_synth_noteon", l.synth_noteon) &&
+      find(handle, "fluid_synth_noteoff", l.synth_noteoff) &&
+      find(handle, "fluid_synth_program_change", l.synth_program_change) &&
+      find(handle, "fluid_synth_program_reset", l.synth_program_reset) &&
+      find(handle, "fluid_synth_system_reset", l.synth_system_reset) &&
+      find(handle, "fluid_synth_all_sounds_off", l.synth_all_sounds_off) &&
+      find(handle, "new_fluid_audio_driver", l.new_audio_driver) &&
+      find(handle, "delete_fluid_audio_driver", l.delete_audio_driver) &&
+      find(handle, "new_fluid_player", l.new_player) &&
+      find(handle, "delete_fluid_player", l.delete_player) &&
+      find(handle, "fluid_player_add_mem", l.player_add_mem) &&
+      find(handle, "fluid_player_play", l.player_play) &&
+      find(handle, "fluid_player_stop", l.player_stop) &&
+      find(handle, "fluid_player_join", l.player_join) &&
+      find(handle, "fluid_player_get_status", l.player_get_status) &&
+      find(handle, "fluid_player_get_current_tick", l.player_get_current_tick) &&
+      find(handle, "fluid_player_get_total_ticks", l.player_get_total_ticks);
+  // The library stays loaded for the run: its threads may still be ending.
+  return complete;
+}
+
+}  // namespace
+
+const Library* library() {
+  static Library functions{};
+  static const bool loaded = load(functions);
+  return loaded ? &functions : nullptr;
+}
+
+}  // namespace sound::fluid

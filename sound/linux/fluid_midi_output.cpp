@@ -1,0 +1,40 @@
+#include "sound/linux/fluid_midi_output.h"
+
+#include "sound/linux/fluid_engine.h"
+
+namespace sound::fluid {
+namespace {
+
+// The synthesizer's own answers are not errors of the output (a note-off for
+// a note that has ended, a note on a channel without an instrument), so
+// messages always answer that they were sent.
+class SynthOutput final : public MidiOutput {
+ public:
+  Failure noteOn(int channel, int note, int velocity) override {
+    if (velocity == 0) return noteOff(channel, note, 0);
+    fluid().synth_noteon(synth(), channel, note, velocity);
+    return {};
+  }
+  Failure noteOff(int channel, int note, int) override {
+    fluid().synth_noteoff(synth(), channel, note);
+    return {};
+  }
+  Failure programChange(int channel, int program) override {
+    fluid().synth_program_change(synth(), channel, program);
+    return {};
+  }
+  void allSoundOff() override { fluid().synth_all_sounds_off(synth(), -1); }
+
+ private:
+  static const Library& fluid() { return *engine().fluid; }
+  static fluid_synth_t* synth() { return engine().synth; }
+};
+
+}  // namespace
+
+OpenedMidi openMidiOutput(const char* audioDriver) {
+  if (Failure failure = startEngine(audioDriver)) return {nullptr, std::move(failure)};
+  return {std::make_unique<SynthOutput>(), {}};
+}
+
+}  // namespace sound::fluid

@@ -1,0 +1,49 @@
+#include "sound/outputs.h"
+
+namespace sound {
+namespace {
+
+// The back end that gave the last MIDI output; the one that plays files.
+const MidiBackEnd* lastMidiBackEnd = nullptr;
+
+}  // namespace
+
+OpenedMidi openMidiOutput() {
+  Failure failure;
+  for (const MidiBackEnd& backEnd : preferences().midi) {
+    if (!backEnd.present()) continue;
+    OpenedMidi opened = backEnd.open();
+    if (opened.output != nullptr) {
+      lastMidiBackEnd = &backEnd;
+      return opened;
+    }
+    failure = std::move(opened.failure);  // the next one may still open
+  }
+  return {nullptr, std::move(failure)};
+}
+
+std::unique_ptr<MidiFilePlayer> openMidiFilePlayer() {
+  if (lastMidiBackEnd != nullptr && lastMidiBackEnd->openFilePlayer != nullptr) {
+    return lastMidiBackEnd->openFilePlayer();
+  }
+  for (const MidiBackEnd& backEnd : preferences().midi) {
+    if (backEnd.openFilePlayer != nullptr) return backEnd.openFilePlayer();
+  }
+  return nullptr;
+}
+
+std::unique_ptr<ToneOutput> openToneOutput() {
+  for (const ToneBackEnd& backEnd : preferences().tones) {
+    if (std::unique_ptr<ToneOutput> output = backEnd.open()) return output;
+  }
+  return nullptr;  // unreachable with a table whose last entry always opens
+}
+
+void closeAll() {
+  for (const MidiBackEnd& backEnd : preferences().midi) {
+    if (backEnd.release != nullptr) backEnd.release();
+  }
+  lastMidiBackEnd = nullptr;
+}
+
+}  // namespace sound

@@ -1,0 +1,118 @@
+#include "sound/recorder/recorder.h"
+
+#include <memory>
+#include <string>
+
+#include "platform/fake/fake_platform.h"
+#include "sound/back_ends.h"
+
+namespace sound::recorder {
+namespace {
+
+struct State {
+  Script script;
+  std::int64_t fileStartedAtMs = -1;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+Failure midiError(unsigned code) {
+  if (code == 0) return {};
+  return "MIDI error " + std::to_string(code) + ".";
+}
+
+Failure fileError(unsigned code) {
+  if (code == 0) return {};
+  return "Sequencer error " + std::to_string(code) + ".";
+}
+
+class RecordedMidi final : public MidiOutput {
+ public:
+  ~RecordedMidi() override { fake::record("closeMidiOutput"); }
+  Failure noteOn(int channel, int note, int velocity) override {
+    fake::record("noteOn", {channel, note, velocity});
+    return midiError(state().script.noteOnError);
+  }
+  Failure noteOff(int channel, int note, int velocity) override {
+    fake::record("noteOff", {channel, note, velocity});
+    return midiError(state().script.noteOffError);
+  }
+  Failure programChange(int channel, int program) override {
+    fake::record("programChange", {channel, program});
+    return {};
+  }
+  void allSoundOff() override { fake::record("allSoundOff"); }
+};
+
+class RecordedFilePlayer final : public MidiFilePlayer {
+ public:
+  ~RecordedFilePlayer() override {
+    if (open_) stop();
+  }
+  Failure open(const std::string& path) override {
+    fake::record("openMidiFile", {}, path);
+    if (const Failure failure = fileError(state().script.fileOpenError)) return failure;
+    if (state().script.filePortMissing) {
+      fake::record("stopMidiFile");
+      return std::string();
+    }
+    open_ = true;
+    return {};
+  }
+  Failure start() override {
+    fake::record("startMidiFile");
+    if (const Failure failure = fileError(state().script.fileStartError)) return failure;
+    state().fileStartedAtMs = fake::nowMs();
+    return {};
+  }
+  bool playing() override {
+    const std::int64_t started = state().fileStartedAtMs;
+    return started >= 0 && fake::nowMs() < started + state().script.fileLengthMs;
+  }
+  void stop() override {
+    fake::record("stopMidiFile");
+    state().fileStartedAtMs = -1;
+    open_ = false;
+  }
+
+ private:
+  bool open_ = false;
+};
+
+class RecordedTones final : public ToneOutput {
+ public:
+  void tone(unsigned frequencyHz, unsigned lengthMs) override {
+    fake::record("tone", {frequencyHz, lengthMs});
+    fake::advanceClock(lengthMs);
+  }
+  void rest(unsigned lengthMs) override {
+    fake::record("rest", {lengthMs});
+    fake::advanceClock(lengthMs);
+  }
+};
+
+}  // namespace
+
+Script& script() { return state().script; }
+
+void reset() { state() = State{}; }
+
+bool hasMidiDevice() {
+  fake::record("midiDevices");
+  return state().script.midiDevices > 0;
+}
+
+OpenedMidi openMidiOutput() {
+  fake::record("openMidiOutput");
+  if (const Failure failure = midiError(state().script.midiOpenError)) return {nullptr, failure};
+  return {std::make_unique<RecordedMidi>(), {}};
+}
+
+std::unique_ptr<MidiFilePlayer> openFilePlayer() { return std::make_unique<RecordedFilePlayer>(); }
+
+std::unique_ptr<ToneOutput> openTones() { return std::make_unique<RecordedTones>(); }
+
+}  // namespace sound::recorder

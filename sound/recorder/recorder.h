@@ -1,0 +1,35 @@
+// The sound back end of the tests: every call of every output goes into the
+// fake machine's call log, with its arguments and the time on its virtual
+// clock, and answers what the test's script says. Tones and rests move the
+// virtual clock on by their length.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "sound/back_ends.h"
+
+namespace sound::recorder {
+
+struct Script {
+  unsigned midiDevices = 0;  // none: tunes play as tones
+  unsigned midiOpenError = 0;
+  unsigned noteOnError = 0;   // answered by every note-on
+  unsigned noteOffError = 0;  // answered by every note-off
+  unsigned fileOpenError = 0;
+  bool filePortMissing = false;  // the file opens, then fails without a text
+  unsigned fileStartError = 0;
+  std::int64_t fileLengthMs = 5000;  // how long an opened file plays
+};
+
+Script& script();
+// Back to a machine without MIDI output and with nothing open.
+void reset();
+
+// The recording back end, as the preference table of the tests lists it.
+bool hasMidiDevice();
+OpenedMidi openMidiOutput();
+std::unique_ptr<MidiFilePlayer> openFilePlayer();
+std::unique_ptr<ToneOutput> openTones();
+
+}  // namespace sound::recorder

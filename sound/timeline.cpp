@@ -1,0 +1,25 @@
+#include "sound/timeline.h"
+
+#include "platform/platform.h"
+
+namespace sound {
+namespace {
+
+// A caller this far behind the timeline (the machine stalled, or the tune
+// was paused at a paging prompt) starts a new timeline at the present
+// instead of rushing the next notes to catch up.
+constexpr std::int64_t restartAfterMs = 250;
+
+}  // namespace
+
+void Timeline::wait(unsigned lengthMs, unsigned leadMs) {
+  const std::int64_t now = platform::clockMs();
+  if (!started_ || now - deadlineMs_ > restartAfterMs) {
+    deadlineMs_ = now;
+    started_ = true;
+  }
+  deadlineMs_ += lengthMs;
+  platform::sleepUntilMs(deadlineMs_ - leadMs);
+}
+
+}  // namespace sound

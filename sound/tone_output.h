@@ -1,0 +1,15 @@
+// Plain tones, as a speaker plays them. Every call returns when its length
+// has passed on the output's own timeline, so a tune of tones keeps time by
+// itself and lyrics written between calls appear in time.
+#pragma once
+
+namespace sound {
+
+class ToneOutput {
+ public:
+  virtual ~ToneOutput() = default;  // lets the tones already queued play out
+  virtual void tone(unsigned frequencyHz, unsigned lengthMs) = 0;
+  virtual void rest(unsigned lengthMs) = 0;
+};
+
+}  // namespace sound

@@ -1,0 +1,24 @@
+// The sound of a Windows run: the MIDI mapper when a MIDI output device
+// exists, else Beep tones.
+#include "sound/back_ends.h"
+#include "sound/windows/beep_tones.h"
+#include "sound/windows/winmm.h"
+
+namespace sound {
+namespace {
+
+constexpr MidiBackEnd midiBackEnds[] = {
+    {"winmm", winmm::hasMidiDevice, winmm::openMapper, winmm::openSequencer, nullptr},
+};
+
+constexpr ToneBackEnd toneBackEnds[] = {
+    {"beep", beep::openTones},
+};
+
+constexpr Preferences table{midiBackEnds, toneBackEnds};
+
+}  // namespace
+
+const Preferences& preferences() { return table; }
+
+}  // namespace sound
