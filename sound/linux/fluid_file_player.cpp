@@ -13,7 +13,7 @@
 
 #include "platform/linux/signals.h"
 #include "sound/linux/fluid_engine.h"
-#include "sound/linux/fluid_midi_output.h"
+#include "sound/linux/fluid_file_player.h"
 #include "sound/smf_check.h"
 #include "text/codepage.h"
 

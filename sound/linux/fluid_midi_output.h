@@ -1,7 +1,5 @@
-// The synthesizer as the program's MIDI output and MIDI-file player.
+// The synthesizer as the program's MIDI output.
 #pragma once
-
-#include <memory>
 
 #include "sound/back_ends.h"
 
@@ -9,6 +7,5 @@ namespace sound::fluid {
 
 // The MIDI output through the named audio driver ("pulseaudio", "alsa").
 OpenedMidi openMidiOutput(const char* audioDriver);
-std::unique_ptr<MidiFilePlayer> openFilePlayer();
 
 }  // namespace sound::fluid

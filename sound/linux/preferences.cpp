@@ -4,6 +4,7 @@
 #include "sound/back_ends.h"
 #include "sound/linux/alsa_tones.h"
 #include "sound/linux/fluid_engine.h"
+#include "sound/linux/fluid_file_player.h"
 #include "sound/linux/fluid_midi_output.h"
 #include "sound/silence.h"
 

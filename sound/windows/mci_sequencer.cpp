@@ -4,7 +4,7 @@
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
-#include "sound/windows/winmm.h"
+#include "sound/windows/mci_sequencer.h"
 
 namespace sound::winmm {
 namespace {

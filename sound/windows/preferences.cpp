@@ -2,7 +2,8 @@
 // exists, else Beep tones.
 #include "sound/back_ends.h"
 #include "sound/windows/beep_tones.h"
-#include "sound/windows/winmm.h"
+#include "sound/windows/mci_sequencer.h"
+#include "sound/windows/winmm_midi_output.h"
 
 namespace sound {
 namespace {

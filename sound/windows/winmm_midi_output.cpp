@@ -1,11 +1,11 @@
-// MIDI output through the system's MIDI mapper (winmm), and Standard MIDI
-// Files through the MCI sequencer. The calls, their arguments and the error
-// texts are those of the Windows program as it has always made them.
+// MIDI output through the system's MIDI mapper (winmm). The calls, their
+// arguments and the error texts are those the Windows program has always
+// made.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
-#include "sound/windows/winmm.h"
+#include "sound/windows/winmm_midi_output.h"
 
 namespace sound::winmm {
 namespace {

@@ -16,6 +16,7 @@ import numpy as np
 RATE = 48000
 LIRKEL = os.environ.get("LIRKEL", "lirkel")
 LIRKEL_FONTLESS = os.environ.get("LIRKEL_FONTLESS", "lirkel_fontless")
+LIRKEL_FLUIDLESS = os.environ.get("LIRKEL_FLUIDLESS", "lirkel_fluidless")
 
 F_SETPIPE_SZ = 1031
 

@@ -5,7 +5,7 @@ import unittest
 
 import numpy as np
 
-from audio_lib import LIRKEL, LIRKEL_FONTLESS, RATE, Machine, longest_silence, peak_frequency, \
+from audio_lib import LIRKEL, LIRKEL_FLUIDLESS, LIRKEL_FONTLESS, RATE, Machine, longest_silence, peak_frequency, \
     tone_segments
 
 MS = RATE // 1000
@@ -66,6 +66,29 @@ class NoAudioDevice(unittest.TestCase):
         self.assertEqual(run.stderr, "")
         self.assertGreater(run.seconds, 0.768)
         self.assertLess(run.seconds, 0.768 + 0.4)
+
+    def test_help_and_listing_open_no_sound_and_so_report_no_device(self):
+        with Machine("none") as machine:
+            for args in (["?"], ["L"]):
+                run = machine.run(LIRKEL, args)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, "")
+                self.assertNotIn("audio device", run.stdout)
+                self.assertIn("LIRKEL", run.stdout.splitlines()[0])
+
+
+class WithoutTheSynthesizerRuntime(unittest.TestCase):
+    def test_a_tune_plays_as_tones_without_a_message(self):
+        # A SoundFont is installed, but the FluidSynth runtime is not.
+        with Machine("file") as machine:
+            run = machine.run(LIRKEL_FLUIDLESS, ["G3EGEGE"])
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual((run.stdout, run.stderr), ("", ""))
+        segments = tone_segments(run.samples)
+        self.assertEqual(len(segments), 6, segments)
+        pitches = [peak_frequency(run.samples[a:b], 200, 600)[0] for a, b in segments]
+        for found, wanted in zip(pitches, [392, 329, 392, 329, 392, 329]):
+            self.assertAlmostEqual(found, wanted, delta=0.5, msg=pitches)
 
 
 if __name__ == "__main__":

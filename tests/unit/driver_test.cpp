@@ -101,3 +101,19 @@ TEST_F(Driver, SoundOffGivesOneSignalToneAndTheClock) {
   EXPECT_FALSE(fake::callsNamed("consoleWriteAt").empty());
   EXPECT_TRUE(fake::callsNamed("midiDevices").empty());
 }
+
+TEST_F(Driver, HelpAndListingOpenNoSoundAtAll) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"?"}, {"L"}, {"l"}, {"--help"}, {"--version"}}) {
+    freshProcess();
+    sound::recorder::script().midiDevices = 1;
+    sound::recorder::script().midiOpenError = 4;  // a device that would say it failed
+    fake::script().terminal = false;
+    fake::script().arguments = arguments;
+    EXPECT_EQ(programMain(), 0);
+    EXPECT_TRUE(fake::callsNamed("midiDevices").empty()) << ::testing::PrintToString(arguments);
+    EXPECT_TRUE(fake::callsNamed("tone").empty()) << ::testing::PrintToString(arguments);
+    EXPECT_EQ(fake::output().find("MIDI error"), std::string::npos);
+    EXPECT_FALSE(fake::output().empty());
+  }
+}

@@ -2,7 +2,8 @@
 // library song can be played under Wine in a test; everything else of the
 // program, the MIDI output included, is the real Windows build.
 #include "sound/back_ends.h"
-#include "sound/windows/winmm.h"
+#include "sound/windows/mci_sequencer.h"
+#include "sound/windows/winmm_midi_output.h"
 
 namespace sound {
 namespace {

@@ -15,7 +15,8 @@
 #include "midi/midi_files.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
-#include "sound/windows/winmm.h"
+#include "sound/windows/mci_sequencer.h"
+#include "sound/windows/winmm_midi_output.h"
 
 namespace {
 

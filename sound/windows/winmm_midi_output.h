@@ -1,7 +1,5 @@
-// The Windows multimedia back ends: the MIDI mapper and the MCI sequencer.
+// MIDI output through the system's MIDI mapper (winmm).
 #pragma once
-
-#include <memory>
 
 #include "sound/back_ends.h"
 
@@ -10,6 +8,5 @@ namespace sound::winmm {
 // At least one MIDI output device exists (the mapper is not counted).
 bool hasMidiDevice();
 OpenedMidi openMapper();
-std::unique_ptr<MidiFilePlayer> openSequencer();
 
 }  // namespace sound::winmm
