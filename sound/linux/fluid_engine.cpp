@@ -42,9 +42,22 @@ class TerminatingSignalsBlocked {
   sigset_t saved_{};
 };
 
-Failure startSynth() {
-  const std::string font = generalMidiSoundFont();
-  if (font.empty()) return "No General MIDI SoundFont is installed.";
+}  // namespace
+
+bool available() { return !generalMidiSoundFont().empty() && library() != nullptr; }
+
+bool soundServerRunning() {
+  if (std::getenv("PULSE_SERVER") != nullptr) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr) return false;
+  struct stat info {};
+  const std::string socket = std::string(runtime) + "/pulse/native";
+  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+Failure createSynth() {
+  if (running.synth != nullptr) return {};
+  const TerminatingSignalsBlocked blocked;
   running.fluid = library();
   if (running.fluid == nullptr) return "The synthesizer could not be started.";
   const Library& fluid = *running.fluid;
@@ -64,34 +77,29 @@ Failure startSynth() {
     stopEngine();
     return "The synthesizer could not be started.";
   }
-  // No presets yet: the opening program change picks the organ, which saves
-  // loading the piano and the drums; a MIDI file resets them when it opens.
-  if (fluid.synth_sfload(running.synth, font.c_str(), 0) == FLUID_FAILED) {
-    stopEngine();
-    return "The General MIDI SoundFont could not be loaded.";
-  }
   return {};
 }
 
-}  // namespace
-
-bool available() { return !generalMidiSoundFont().empty() && library() != nullptr; }
-
-bool soundServerRunning() {
-  if (std::getenv("PULSE_SERVER") != nullptr) return true;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr) return false;
-  struct stat info {};
-  const std::string socket = std::string(runtime) + "/pulse/native";
-  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+Failure loadSoundFont() {
+  if (running.fontLoaded) return {};
+  if (Failure failure = createSynth()) return failure;
+  const std::string font = generalMidiSoundFont();
+  if (font.empty()) return "No General MIDI SoundFont is installed.";
+  const TerminatingSignalsBlocked blocked;
+  // No presets yet: the opening program change picks the organ, which saves
+  // loading the piano and the drums; a MIDI file resets them when it opens.
+  if (running.fluid->synth_sfload(running.synth, font.c_str(), 0) == FLUID_FAILED) {
+    stopEngine();
+    return "The General MIDI SoundFont could not be loaded.";
+  }
+  running.fontLoaded = true;
+  return {};
 }
 
-Failure startEngine(const char* audioDriver) {
-  const TerminatingSignalsBlocked blocked;
-  if (running.synth == nullptr) {
-    if (Failure failure = startSynth()) return failure;
-  }
+Failure startAudio(const char* audioDriver) {
   if (running.driver != nullptr) return {};
+  if (Failure failure = loadSoundFont()) return failure;
+  const TerminatingSignalsBlocked blocked;
   const Library& fluid = *running.fluid;
   fluid.settings_setstr(running.settings, "audio.driver", audioDriver);
   fluid.settings_setstr(running.settings, "audio.alsa.device", "default");
@@ -100,6 +108,8 @@ Failure startEngine(const char* audioDriver) {
   running.driverName = audioDriver;
   return {};
 }
+
+Failure startEngine(const char* audioDriver) { return startAudio(audioDriver); }
 
 Engine& engine() { return running; }
 

@@ -23,12 +23,18 @@ struct Engine {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_audio_driver_t* driver = nullptr;
+  bool fontLoaded = false;
   const char* driverName = nullptr;  // the driver that opened last
 };
 
 // The synthesizer rendering through the named FluidSynth audio driver
 // ("pulseaudio", "alsa"); starts what is not running yet.
 Failure startEngine(const char* audioDriver);
+// The steps of startEngine, in order; each takes the steps before it that
+// have not been taken, and does nothing once done.
+Failure createSynth();    // the runtime, the settings and the synthesizer
+Failure loadSoundFont();  // the system's GM SoundFont
+Failure startAudio(const char* audioDriver);
 Engine& engine();
 // Stops rendering; the synthesizer and its font stay loaded, and
 // startEngine(engine().driverName) renders again.
