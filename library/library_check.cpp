@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "player/player_state.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -52,9 +52,6 @@ LibraryFault checkTitle(std::uint16_t number, const ShortText& text, SongWalk& w
 // Reads the line token by token as the players do.
 LibraryFault checkTokens(std::uint16_t number, const ShortText& text, bool isTitleLine,
                          SongWalk& walk) {
-  // The letters a song may name, as the player starts with them.
-  static const PlayerState start;
-  const std::string_view octaves = start.octaveLetters.view();
   const std::size_t n = text.size();
   int tempoTokens = 0;
   for (std::size_t p = 1; p <= n; ++p) {
@@ -69,9 +66,9 @@ LibraryFault checkTokens(std::uint16_t number, const ShortText& text, bool isTit
       p = close + 1;
     } else if (c == 'X') {
       // A line that ends with X leaves nothing to find (the 0 is no letter).
-      if (octaves.find(static_cast<char>(text.at(p + 1))) == std::string_view::npos) {
-        return fault(number,
-                     "the letter after X is a capital octave letter of " + std::string(octaves));
+      if (octaveLetters.find(static_cast<char>(text.at(p + 1))) == std::string_view::npos) {
+        return fault(number, "the letter after X is a capital octave letter of " +
+                                 std::string(octaveLetters));
       }
       p += 1;
     } else if (c == 'Z') {

@@ -1,14 +1,14 @@
 #include "player/interpreter.h"
-#include "player/number.h"
 
 #include "console/console.h"
-#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"
 #include "platform/platform.h"
+#include "player/number.h"
 #include "player/player_state.h"
 #include "player/renderers.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) 
     case 'G':
     case 'H': {
       const char letter = token == 'B' ? 'H' : static_cast<char>(token);
-      int semitone = static_cast<int>(playerState.noteLetters.view().find(letter)) + 1;
+      int semitone = static_cast<int>(noteLetters.find(letter)) + 1;
       if (scan.sharpPending) semitone += 1;
       scan.sharpPending = false;
       readDurationDigit(scan);
@@ -133,7 +133,7 @@ void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) 
     case 'X': {
       if (p < scan.length) {
         const char letter = static_cast<char>(scan.line.at(p + 1));
-        const std::size_t k = playerState.octaveLetters.view().find(letter);
+        const std::size_t k = octaveLetters.find(letter);
         if (k != std::string_view::npos) playerState.octaveIndex = static_cast<std::int32_t>(k);
       }
       scan.position = p + 1;

@@ -19,7 +19,7 @@ void sendNoteMessage(std::uint32_t message) {
 
 unsigned speakerFrequency(int octave, int semitone) {
   if (octave >= octaveRows) return topRowCTenths / 10;
-  return playerState.pitchTable[octave][semitone - 1] / 10u;
+  return pitchTable[octave][semitone - 1] / 10u;
 }
 
 void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs, std::uint16_t exponent,

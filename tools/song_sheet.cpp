@@ -85,7 +85,7 @@ struct TextReader {
 // at its starting value: each song starts as if the program had just begun.
 bool freshMachine() {
   fake::reset();
-  playerState = PlayerState{};
+  resetPlayerState();
   midiOutState = MidiOutState{};
   consoleState = ConsoleState{};
   fake::script().midiDevices = 1;

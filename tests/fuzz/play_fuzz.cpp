@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fake::reset();
-  playerState = PlayerState{};
+  resetPlayerState();
   midiOutState = MidiOutState{};
   consoleState = ConsoleState{};
   if (size == 0) return 0;

@@ -15,7 +15,7 @@
 
 inline void freshProcess() {
   fake::reset();
-  playerState = PlayerState{};
+  resetPlayerState();
   midiOutState = MidiOutState{};
   consoleState = ConsoleState{};
 }
