@@ -5,6 +5,7 @@
 #include "library/resolve.h"
 #include "midi/midi_files.h"
 #include "platform/platform.h"
+#include "player/note_length.h"
 #include "player/number.h"
 #include "player/player_state.h"
 #include "player/renderers.h"
@@ -27,9 +28,7 @@ struct LineScan {
 
 // A MIDI note or rest is one call of the whole length, a dot included.
 unsigned midiLength(bool dotted) {
-  unsigned length = playerState.wholeNoteMs >> playerState.durationExponent;
-  if (dotted) length += playerState.wholeNoteMs >> (playerState.durationExponent + 1);
-  return length;
+  return noteLength(playerState.wholeNoteMs, playerState.durationExponent, dotted).total();
 }
 
 void playNote(Variant variant, int semitone, bool dotted) {

@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
+#include "player/note_length.h"
 #include "player/player_state.h"
 
 namespace {
@@ -24,16 +25,15 @@ unsigned speakerFrequency(int octave, int semitone) {
 
 void playSpeakerNote(int octave, int semitone, std::uint16_t wholeNoteMs, std::uint16_t exponent,
                      bool dotted) {
-  const unsigned length = wholeNoteMs >> exponent;
-  const unsigned half = wholeNoteMs >> (exponent + 1);
+  const NoteLength length = noteLength(wholeNoteMs, exponent, dotted);
   if (semitone == restSemitone) {
-    platform::Sleep(length);
-    if (dotted) platform::Sleep(half);
+    platform::Sleep(length.plain);
+    if (dotted) platform::Sleep(length.dotPart);
     return;
   }
   const unsigned frequency = speakerFrequency(octave, semitone);
-  platform::Beep(frequency, length);
-  if (dotted) platform::Beep(frequency, half);
+  platform::Beep(frequency, length.plain);
+  if (dotted) platform::Beep(frequency, length.dotPart);
 }
 
 void playMidiNote(std::uint16_t channel, std::uint16_t octave, std::uint16_t semitone,
