@@ -21,11 +21,13 @@ ShortText joinArguments(const std::vector<std::string>& arguments) {
   return joined;
 }
 
+unsigned char signalAndClock() {
+  sound::openToneOutput()->tone(400, 400);
+  return waitKeyShowingClock();
+}
+
 unsigned char playArgument(bool echo, ShortText argument) {
-  if (!playerState.soundEnabled) {
-    sound::openToneOutput()->tone(400, 400);
-    return waitKeyShowingClock();
-  }
+  if (!soundEnabled) return signalAndClock();
   // The help text and the listing are written without opening any sound.
   if (requestOf(argument) != Request::tune) {
     std::uint16_t foundLine = 0;
@@ -59,6 +61,13 @@ bool answerStandardSwitch(const ShortText& argument) {
   return false;
 }
 }  // namespace
+
+void resetProgramState() {
+  resetPlayerState();
+  resetMidiOut();
+  sound::closeAll();
+  consoleState = ConsoleState{};
+}
 
 int programMain() {
   joinedArgument = joinArguments(platform::commandLineArguments());

@@ -13,4 +13,11 @@ extern ShortText joinedArgument;
 ShortText joinArguments(const std::vector<std::string>& arguments);
 
 unsigned char playArgument(bool echo, ShortText argument);
+// What a build with sound switched off does instead of playing: one signal
+// tone, then the clock until a key.
+unsigned char signalAndClock();
+
+// Every changing record of the program back at its starting value, with
+// nothing open: for tests and tools that run the program more than once.
+void resetProgramState();
 int programMain();

@@ -55,7 +55,7 @@ void showHelp() {
     }
   };
   writeLines(beforeOctaves.view());
-  line.append(playerState.octaveLetters.view());
+  line.append(octaveLetters);
   writeLines(afterOctaves.view());
   writeTextLine(line);
 }

@@ -5,15 +5,18 @@
 #include <utility>
 #include <vector>
 
-#include "text/text_utils.h"
 #include "library/library_store.h"
+#include "player/notation_lexer.h"
 #include "player/player_state.h"
+#include "text/text_utils.h"
 
 namespace {
 
 constexpr std::string_view lastLineText = "<.>";
 
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr std::size_t npos = std::string_view::npos;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct SongWalk {
   bool inSong = false;
@@ -52,41 +55,43 @@ LibraryFault checkTitle(std::uint16_t number, const ShortText& text, SongWalk& w
 // Reads the line token by token as the players do.
 LibraryFault checkTokens(std::uint16_t number, const ShortText& text, bool isTitleLine,
                          SongWalk& walk) {
-  // The letters a song may name, as the player starts with them.
-  static const PlayerState start;
-  const std::string_view octaves = start.octaveLetters.view();
   const std::size_t n = text.size();
   int tempoTokens = 0;
   for (std::size_t p = 1; p <= n; ++p) {
-    const unsigned char c = upcaseChar(text.at(p));
-    if (c == '"') {
-      p = text.view().find('"', p) + 1;  // the title: checkTitle saw its closing quote
-    } else if (c == '<') {
-      const std::size_t close = text.view().find('>', p);
-      if (close == std::string_view::npos) {
-        return fault(number, "a lyric span \"<\" closes with \">\" on its own line");
-      }
-      p = close + 1;
-    } else if (c == 'X') {
-      // A line that ends with X leaves nothing to find (the 0 is no letter).
-      if (octaves.find(static_cast<char>(text.at(p + 1))) == std::string_view::npos) {
-        return fault(number,
-                     "the letter after X is a capital octave letter of " + std::string(octaves));
-      }
-      p += 1;
-    } else if (c == 'Z') {
-      if (!isDigit(text.at(p + 1)) || !isDigit(text.at(p + 2))) {
-        return fault(number, "a tempo token is Z and two digits");
-      }
-      ++tempoTokens;
-      p += 2;
-    } else if (c == 'I') {
-      p += 3;  // an instrument and its number
-    } else if (c >= 'A' && c <= 'H' && isTitleLine && tempoTokens == 0) {
-      return fault(number, "the title line's tempo token comes before the song's first note");
-    } else if (c == '!') {
-      if (p != n) return fault(number, "nothing follows the end mark \"!\" on its line");
-      walk.inSong = false;
+    const NotationToken token = readToken(text, p);
+    p = token.end;
+    switch (token.kind) {
+      case TokenKind::lyric:
+        if (!token.closed) {
+          return fault(number, "a lyric span \"<\" closes with \">\" on its own line");
+        }
+        break;
+      case TokenKind::octave:
+        // A line that ends with X leaves no letter to find.
+        if (token.operand.empty() || octaveLetters.find(token.operand.front()) == npos) {
+          return fault(number, "the letter after X is a capital octave letter of " +
+                                   std::string(octaveLetters));
+        }
+        break;
+      case TokenKind::tempo:
+        if (token.operand.size() != 2 || !isDigit(token.operand[0]) || !isDigit(token.operand[1])) {
+          return fault(number, "a tempo token is Z and two digits");
+        }
+        ++tempoTokens;
+        break;
+      case TokenKind::note:
+        if (isTitleLine && tempoTokens == 0) {
+          return fault(number, "the title line's tempo token comes before the song's first note");
+        }
+        break;
+      case TokenKind::end:
+        if (token.start != n) {
+          return fault(number, "nothing follows the end mark \"!\" on its line");
+        }
+        walk.inSong = false;
+        break;
+      default:  // a title (checkTitle saw it), an instrument, a rest, signs
+        break;
     }
   }
   if (isTitleLine && tempoTokens != 1) {

@@ -1,16 +1,18 @@
 #include "player/interpreter.h"
 
 #include <memory>
-#include "player/number.h"
 
 #include "console/console.h"
-#include "text/text_utils.h"
 #include "library/library_store.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"
+#include "player/notation_lexer.h"
+#include "player/note_length.h"
+#include "player/number.h"
 #include "player/player_state.h"
 #include "player/renderers.h"
 #include "sound/outputs.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -23,20 +25,15 @@ struct Variant {
 
 constexpr int sharpOfTopNote = 13;  // a sharp before H or B
 
-// The state of one pass over a line.
-struct LineScan {
-  const ShortText& line;
-  std::size_t position = 0;
-  std::size_t length = 0;
-  bool sharpPending = false;
-  bool dotPending = false;
+// What one line leaves for the next token: a sharp or dot written before a
+// note waits for it.
+struct Pending {
+  bool sharp = false;
+  bool dot = false;
 };
 
-// A MIDI note or rest is one call of the whole length, a dot included.
-unsigned midiLength(bool dotted) {
-  unsigned length = playerState.wholeNoteMs >> playerState.durationExponent;
-  if (dotted) length += playerState.wholeNoteMs >> (playerState.durationExponent + 1);
-  return length;
+NoteLength currentLength(bool dotted) {
+  return noteLength(playerState.wholeNoteMs, playerState.durationExponent, dotted);
 }
 
 void playNote(Variant variant, int semitone, bool dotted) {
@@ -50,8 +47,9 @@ void playNote(Variant variant, int semitone, bool dotted) {
                     playerState.durationExponent, dotted);
     return;
   }
+  // A MIDI note is one call of the whole length, a dot included.
   playMidiNote(0, static_cast<std::uint16_t>(octave), static_cast<std::uint16_t>(semitone),
-               static_cast<std::uint16_t>(midiLength(dotted)));
+               static_cast<std::uint16_t>(currentLength(dotted).total()));
 }
 
 void playRest(Variant variant, bool dotted) {
@@ -60,110 +58,78 @@ void playRest(Variant variant, bool dotted) {
                     playerState.wholeNoteMs, playerState.durationExponent, dotted);
     return;
   }
-  waitMidiRest(static_cast<std::uint16_t>(midiLength(dotted)));
+  waitMidiRest(static_cast<std::uint16_t>(currentLength(dotted).total()));
 }
 
 // A digit right after a note or rest letter sets the duration exponent.
-void readDurationDigit(LineScan& scan) {
-  const unsigned char next = scan.line.at(scan.position + 1);
-  if (scan.position < scan.length && next >= '0' && next <= '9') {
-    playerState.durationExponent = static_cast<std::uint16_t>(next - '0');
-    scan.position += 1;
-  }
+void takeDurationDigit(const NotationToken& token) {
+  const int digit = durationDigit(token);
+  if (digit >= 0) playerState.durationExponent = static_cast<std::uint16_t>(digit);
 }
 
-// The text up to the next closing character after the position, or false
-// (and the rest of the line skipped) when there is none.
-bool findClosing(LineScan& scan, char closing, std::size_t& at) {
-  for (std::size_t q = scan.position + 1; q <= scan.length; ++q) {
-    if (scan.line.at(q) == static_cast<unsigned char>(closing)) {
-      at = q;
-      return true;
-    }
-  }
-  scan.position = scan.length;
-  return false;
+void writeTitle(const ShortText& line, const NotationToken& token) {
+  writeTextLine(ShortText());
+  writeTextLine(ShortText(line.slice(token.start, token.end)));  // with its quotes
 }
 
-void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) {
-  const std::size_t p = scan.position;
-  switch (token) {
-    case '"': {
-      std::size_t q;
-      if (!findClosing(scan, '"', q)) return;
-      scan.position = q;
-      if (echo) {
-        writeTextLine(ShortText());
-        writeTextLine(ShortText(scan.line.slice(p, q)));
-      }
+void writeLyric(std::string_view lyric) {
+  writeText(ShortText(lyric) + " ");
+  if (!lyric.empty() && lyric.back() == '.') writeTextLine(ShortText());
+}
+
+void playToken(Variant variant, bool echo, const ShortText& line, const NotationToken& token,
+               Pending& pending) {
+  switch (token.kind) {
+    case TokenKind::title:
+      if (echo && token.closed) writeTitle(line, token);
+      return;
+    case TokenKind::lyric:
+      if (echo && token.closed) writeLyric(token.operand);
+      return;
+    case TokenKind::sharp:
+      pending.sharp = true;
+      return;
+    case TokenKind::dot:
+      pending.dot = true;
+      return;
+    case TokenKind::note: {
+      const char letter = token.letter == 'B' ? 'H' : static_cast<char>(token.letter);
+      int semitone = static_cast<int>(noteLetters.find(letter)) + 1;
+      if (pending.sharp) semitone += 1;
+      pending.sharp = false;
+      takeDurationDigit(token);
+      playNote(variant, semitone, pending.dot);
+      pending.dot = false;
       return;
     }
-    case '<': {
-      std::size_t q;
-      if (!findClosing(scan, '>', q)) return;
-      scan.position = q;
-      if (echo) {
-        const std::string_view lyric = scan.line.slice(p + 1, q - 1);
-        writeText(ShortText(lyric) + " ");
-        if (!lyric.empty() && lyric.back() == '.') writeTextLine(ShortText());
-      }
+    case TokenKind::rest:
+      takeDurationDigit(token);
+      playRest(variant, pending.dot);
+      pending.dot = false;
+      return;
+    case TokenKind::octave: {
+      // The letter is looked up as written: a lower-case one selects nothing.
+      if (token.operand.empty()) return;
+      const std::size_t k = octaveLetters.find(token.operand.front());
+      if (k != std::string_view::npos) playerState.octaveIndex = static_cast<std::int32_t>(k);
       return;
     }
-    case '#':
-      scan.sharpPending = true;
-      return;
-    case '.':
-      scan.dotPending = true;
-      return;
-    case 'A':
-    case 'B':
-    case 'C':
-    case 'D':
-    case 'E':
-    case 'F':
-    case 'G':
-    case 'H': {
-      const char letter = token == 'B' ? 'H' : static_cast<char>(token);
-      int semitone = static_cast<int>(playerState.noteLetters.view().find(letter)) + 1;
-      if (scan.sharpPending) semitone += 1;
-      scan.sharpPending = false;
-      readDurationDigit(scan);
-      playNote(variant, semitone, scan.dotPending);
-      scan.dotPending = false;
-      return;
-    }
-    case '_':
-      readDurationDigit(scan);
-      playRest(variant, scan.dotPending);
-      scan.dotPending = false;
-      return;
-    case 'X': {
-      if (p < scan.length) {
-        const char letter = static_cast<char>(scan.line.at(p + 1));
-        const std::size_t k = playerState.octaveLetters.view().find(letter);
-        if (k != std::string_view::npos) playerState.octaveIndex = static_cast<std::int32_t>(k);
-      }
-      scan.position = p + 1;
-      return;
-    }
-    case 'Z': {
+    case TokenKind::tempo: {
       long value = 0;
-      const bool converts = convertNumber(scan.line.slice(p + 1, p + 2), value);
+      const bool converts = convertNumber(token.operand, value);
       // A negative tempo counts as one that does not convert.
       playerState.wholeNoteMs =
           converts && value >= 0 ? static_cast<std::uint16_t>(value * 100) : 1024;
-      scan.position = p + 2;
       return;
     }
-    case 'I': {
+    case TokenKind::instrument: {
       long value = 0;
       // Only programs 0..127 are sent: a larger value would put a status
       // byte where a data byte belongs.
-      if (variant.isMidi() && convertNumber(scan.line.slice(p + 1, p + 3), value) &&
-          value >= 0 && value <= 127) {
+      if (variant.isMidi() && convertNumber(token.operand, value) && value >= 0 &&
+          value <= 127) {
         sendProgramChange(static_cast<std::uint16_t>(value));
       }
-      scan.position = p + 3;
       return;
     }
     default:
@@ -176,24 +142,24 @@ void playToken(Variant variant, bool echo, LineScan& scan, unsigned char token) 
 // key test ran.
 unsigned char runLines(Variant variant, bool echo, ShortText& line, std::uint16_t foundLine,
                        std::uint16_t randomLine, unsigned char answer) {
-  unsigned char token = 0;
+  bool endMark = false;
   for (;;) {
-    LineScan scan{line};
-    scan.length = line.size();
-    if (scan.length > 0) {
-      for (;;) {
-        scan.position += 1;
-        token = upcaseChar(line.at(scan.position));
-        playToken(variant, echo, scan, token);
-        answer = checkKey();
-        if (scan.position >= scan.length || token == '!' || answer != 0) break;
-      }
+    Pending pending;
+    const std::size_t length = line.size();
+    // Every token, a skipped character included, is followed by a key test.
+    for (std::size_t position = 1; position <= length; ++position) {
+      const NotationToken token = readToken(line, position);
+      playToken(variant, echo, line, token, pending);
+      endMark = token.kind == TokenKind::end;
+      answer = checkKey();
+      position = token.end;
+      if (endMark || answer != 0) break;
     }
     playerState.currentLine += 1;
     if (playerState.currentLine <= libraryLineCount) {
       line = libraryLine(static_cast<std::uint16_t>(playerState.currentLine));
     }
-    if (token == '!' || playerState.currentLine > libraryLineCount ||
+    if (endMark || playerState.currentLine > libraryLineCount ||
         (foundLine == 0 && randomLine == 0) || answer != 0) {
       return answer;
     }

@@ -1,3 +1,5 @@
 #include "player/player_state.h"
 
 PlayerState playerState;
+
+void resetPlayerState() { playerState = PlayerState{}; }

@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "midi/midi_out.h"
+#include "player/note_length.h"
 #include "player/player_state.h"
 
 namespace {
@@ -20,21 +21,20 @@ void report(const sound::Failure& failure) {
 
 unsigned speakerFrequency(int octave, int semitone) {
   if (octave >= octaveRows) return topRowCTenths / 10;
-  return playerState.pitchTable[octave][semitone - 1] / 10u;
+  return pitchTable[octave][semitone - 1] / 10u;
 }
 
 void playSpeakerNote(sound::ToneOutput& speaker, int octave, int semitone,
                      std::uint16_t wholeNoteMs, std::uint16_t exponent, bool dotted) {
-  const unsigned length = wholeNoteMs >> exponent;
-  const unsigned half = wholeNoteMs >> (exponent + 1);
+  const NoteLength length = noteLength(wholeNoteMs, exponent, dotted);
   if (semitone == restSemitone) {
-    speaker.rest(length);
-    if (dotted) speaker.rest(half);
+    speaker.rest(length.plain);
+    if (dotted) speaker.rest(length.dotPart);
     return;
   }
   const unsigned frequency = speakerFrequency(octave, semitone);
-  speaker.tone(frequency, length);
-  if (dotted) speaker.tone(frequency, half);
+  speaker.tone(frequency, length.plain);
+  if (dotted) speaker.tone(frequency, length.dotPart);
 }
 
 void playMidiNote(std::uint16_t channel, std::uint16_t octave, std::uint16_t semitone,

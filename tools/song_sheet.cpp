@@ -3,17 +3,17 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "text/text_utils.h"
+#include "driver/program.h"
 #include "library/library_store.h"
 #include "library/listing.h"
 #include "midi/midi_out.h"
-#include "text/codepage.h"
 #include "platform/fake/fake_platform.h"
 #include "player/interpreter.h"
+#include "player/notation_lexer.h"
 #include "player/number.h"
 #include "player/player_state.h"
-#include "sound/outputs.h"
 #include "sound/recorder/recorder.h"
+#include "text/codepage.h"
 
 namespace {
 
@@ -31,9 +31,11 @@ struct ReadNote {
   std::int64_t expectedMs = 0;
 };
 
-// What the text of a song says, read token by token by the interpreter's own
-// rules (titles and lyrics skipped whole, operands consumed), so that every
-// note the player sounds can be paired with the digit and dot written for it.
+// What the text of a song says, read token by token with the players' own
+// lexer, so that every note the player sounds can be paired with the digit
+// and dot written for it. The length each note should last is worked out
+// here from the tempo and digit as written, on purpose apart from the
+// players' arithmetic: the sheet cross-checks what the player sounded.
 struct TextReader {
   int exponent = 1;
   long wholeNoteMs = 1024;
@@ -44,39 +46,38 @@ struct TextReader {
     bool dot = false;
     const std::size_t n = text.size();
     for (std::size_t p = 1; p <= n && !endMark; ++p) {
-      const unsigned char c = upcaseChar(text.at(p));
-      if (c == '"' || c == '<') {
-        const char closing = c == '"' ? '"' : '>';
-        std::size_t q = p + 1;
-        while (q <= n && text.at(q) != static_cast<unsigned char>(closing)) ++q;
-        p = q;  // past the end when unclosed: the rest of the line is skipped
-      } else if (c == '.') {
-        dot = true;
-      } else if ((c >= 'A' && c <= 'H') || c == '_') {
-        const unsigned char next = text.at(p + 1);
-        if (p < n && next >= '0' && next <= '9') {
-          exponent = next - '0';
-          ++p;
+      const NotationToken token = readToken(text, p);
+      p = token.end;
+      switch (token.kind) {
+        case TokenKind::dot:
+          dot = true;
+          break;
+        case TokenKind::note:
+        case TokenKind::rest: {
+          if (durationDigit(token) >= 0) exponent = durationDigit(token);
+          std::int64_t ms = (wholeNoteMs & 0xFFFF) >> exponent;
+          if (dot) ms += (wholeNoteMs & 0xFFFF) >> (exponent + 1);
+          notes.push_back({token.kind == TokenKind::rest, exponent, dot, ms});
+          dot = false;
+          break;
         }
-        std::int64_t ms = (wholeNoteMs & 0xFFFF) >> exponent;
-        if (dot) ms += (wholeNoteMs & 0xFFFF) >> (exponent + 1);
-        notes.push_back({c == '_', exponent, dot, ms});
-        dot = false;
-      } else if (c == 'X') {
-        p += 1;
-      } else if (c == 'Z' || c == 'I') {
-        const std::size_t width = c == 'Z' ? 2 : 3;
-        long value = 0;
-        const bool converts = convertNumber(text.slice(p + 1, p + width), value);
-        if (c == 'Z') {
+        case TokenKind::tempo: {
+          long value = 0;
+          const bool converts = convertNumber(token.operand, value);
           wholeNoteMs = converts && value >= 0 ? value * 100 : 1024;
           song.tempos.push_back(converts ? static_cast<int>(value) : -1);
-        } else if (converts) {
-          song.programs.push_back(static_cast<int>(value));
+          break;
         }
-        p += width;
-      } else if (c == '!') {
-        endMark = true;
+        case TokenKind::instrument: {
+          long value = 0;
+          if (convertNumber(token.operand, value)) song.programs.push_back(static_cast<int>(value));
+          break;
+        }
+        case TokenKind::end:
+          endMark = true;
+          break;
+        default:  // titles, lyrics, octaves and sharps do not change a length
+          break;
       }
     }
     return notes;
@@ -88,10 +89,7 @@ struct TextReader {
 bool freshMachine() {
   fake::reset();
   sound::recorder::reset();
-  sound::closeAll();
-  playerState = PlayerState{};
-  resetMidiOut();
-  consoleState = ConsoleState{};
+  resetProgramState();
   sound::recorder::script().midiDevices = 1;
   return openSound();
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "console/console.h"
-#include "driver/identity.h"
 #include "driver/program.h"
+#include "driver/identity.h"
 #include "midi/midi_out.h"
 #include "platform/fake/fake_platform.h"
 #include "player/player_state.h"
@@ -17,10 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fake::reset();
   sound::recorder::reset();
-  sound::closeAll();
-  playerState = PlayerState{};
-  resetMidiOut();
-  consoleState = ConsoleState{};
+  resetProgramState();
   if (size == 0) return 0;
 
   // The first byte picks the machine: MIDI or tones, a failing note, a

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "driver/program.h"
 #include "midi/midi_out.h"
 #include "platform/fake/fake_platform.h"
 #include "player/player_state.h"
@@ -18,10 +19,7 @@
 inline void freshProcess() {
   fake::reset();
   sound::recorder::reset();
-  sound::closeAll();
-  playerState = PlayerState{};
-  resetMidiOut();
-  consoleState = ConsoleState{};
+  resetProgramState();
 }
 
 class FreshProcess : public ::testing::Test {

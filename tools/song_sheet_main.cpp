@@ -1,11 +1,11 @@
-// songsheet: reads the song library back as a musician would. Every song is
+// song-sheet: reads the song library back as a musician would. Every song is
 // played line by line through the real interpreter on the scripted fake
 // machine; the sheet shows each note's name, octave row and length, every
 // line's time, the song's total time and range, and any broken rule.
 //
-//   songsheet              every song in full
-//   songsheet --summary    one line per song, then the totals
-//   songsheet 3 7          songs 3 and 7 (counted from 1) in full
+//   song-sheet             every song in full
+//   song-sheet --summary   one line per song, then the totals
+//   song-sheet 3 7         songs 3 and 7 (counted from 1) in full
 //
 // The exit code is 1 when a song breaks a musical rule or cannot be read.
 #include <algorithm>
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     } else if (std::atoi(argv[i]) > 0) {
       chosen.push_back(static_cast<std::size_t>(std::atoi(argv[i])));
     } else {
-      std::fprintf(stderr, "usage: songsheet [--summary] [song number ...]\n");
+      std::fprintf(stderr, "usage: song-sheet [--summary] [song number ...]\n");
       return 2;
     }
   }
