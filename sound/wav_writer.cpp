@@ -1,39 +1,45 @@
 #include "sound/wav_writer.h"
 
-#include <string_view>
+#include <cstring>
 
 namespace sound {
 namespace {
 
-void littleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
+constexpr std::size_t headerBytes = 44;
 
-void tag(std::vector<std::uint8_t>& out, std::string_view name) {
-  out.insert(out.end(), name.begin(), name.end());
-}
+// Writes into a buffer of known size by position.
+struct Cursor {
+  std::uint8_t* at;
+  void text(const char (&name)[5]) {
+    std::memcpy(at, name, 4);
+    at += 4;
+  }
+  void number(std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) *at++ = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+};
 
 }  // namespace
 
 std::vector<std::uint8_t> wavFile(const std::vector<std::int16_t>& samples, unsigned sampleRate,
                                   unsigned channels) {
   const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::vector<std::uint8_t> file;
-  file.reserve(44 + dataBytes);
-  tag(file, "RIFF");
-  littleEndian(file, 36 + dataBytes, 4);
-  tag(file, "WAVE");
-  tag(file, "fmt ");
-  littleEndian(file, 16, 4);
-  littleEndian(file, 1, 2);  // PCM
-  littleEndian(file, channels, 2);
-  littleEndian(file, sampleRate, 4);
-  littleEndian(file, sampleRate * channels * 2, 4);
-  littleEndian(file, channels * 2, 2);
-  littleEndian(file, 16, 2);
-  tag(file, "data");
-  littleEndian(file, dataBytes, 4);
-  for (const std::int16_t sample : samples) littleEndian(file, static_cast<std::uint16_t>(sample), 2);
+  std::vector<std::uint8_t> file(headerBytes + dataBytes);
+  Cursor out{file.data()};
+  out.text("RIFF");
+  out.number(36 + dataBytes, 4);
+  out.text("WAVE");
+  out.text("fmt ");
+  out.number(16, 4);
+  out.number(1, 2);  // PCM
+  out.number(channels, 2);
+  out.number(sampleRate, 4);
+  out.number(sampleRate * channels * 2, 4);
+  out.number(channels * 2, 2);
+  out.number(16, 2);
+  out.text("data");
+  out.number(dataBytes, 4);
+  for (const std::int16_t sample : samples) out.number(static_cast<std::uint16_t>(sample), 2);
   return file;
 }
 
