@@ -1,6 +1,7 @@
 #include "driver/program.h"
 
 #include "console/console.h"
+#include "driver/export.h"
 #include "driver/identity.h"
 #include "library/help.h"
 #include "library/resolve.h"
@@ -52,6 +53,7 @@ namespace {
 bool answerStandardSwitch(const ShortText& argument) {
   if (argument == "--help " || argument == "-h ") {
     showHelp();
+    showSwitchHelp();
     return true;
   }
   if (argument == "--version ") {
@@ -70,7 +72,11 @@ void resetProgramState() {
 }
 
 int programMain() {
-  joinedArgument = joinArguments(platform::commandLineArguments());
+  const std::vector<std::string> arguments = platform::commandLineArguments();
+  if (!arguments.empty() && arguments.front() == "--export") {
+    return exportTune({arguments.begin() + 1, arguments.end()});
+  }
+  joinedArgument = joinArguments(arguments);
   VersionText = " 2010";
   ModuleName = "LIRKEL32";
   VersionText = VersionText + BuildDate + IdentityText;

@@ -3,3 +3,5 @@
 #pragma once
 
 void showHelp();
+// The switches, for "--help" after the help text.
+void showSwitchHelp();

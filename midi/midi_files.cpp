@@ -80,6 +80,16 @@ unsigned char tryMidiFiles(ShortText text) {
 
 unsigned char playEmbeddedSong(std::size_t) { return nothingPlayed; }
 
+const MidiTitle* midiTitleNamed(const ShortText& text) {
+  const ShortText key = upcaseText(ShortText(text.view().substr(0, titleKeyLength)));
+  for (const MidiTitle& row : midiTitleTable) {
+    if (key.size() == titleKeyLength && (std::string(row.title) + ' ').starts_with(key.view())) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
 unsigned char findAndPlayMidiFile(const ShortText& name) {
   const std::string stem = trimTrailingSpaces(name).str();
   const std::string midiFolder = std::string("midi") + platform::pathSeparator();

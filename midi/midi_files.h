@@ -20,6 +20,11 @@ struct MidiTitle {
 extern const std::array<MidiTitle, 18> midiTitleTable;
 
 unsigned char tryMidiFiles(ShortText text);
+// The first title of the table whose beginning the text's first five
+// characters are, as a title search compares them; null when none. Writes
+// nothing. (titleMatches is far looser: a title containing the text counts,
+// so "C " finds THANK YOU FOR THE MUSIC.)
+const MidiTitle* midiTitleNamed(const ShortText& text);
 // Row counted from 1. Plays nothing: no song is built in.
 unsigned char playEmbeddedSong(std::size_t row);
 unsigned char findAndPlayMidiFile(const ShortText& name);

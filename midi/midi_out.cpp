@@ -15,7 +15,12 @@ void openMidiOut() {
     if (opened.failure) writeTextLine(*opened.failure);
     return;
   }
-  midiOutState.output = std::move(opened.output);
+  connectMidiOut(std::move(opened.output));
+}
+
+void connectMidiOut(std::unique_ptr<sound::MidiOutput> output) {
+  midiOutState.available = true;
+  midiOutState.output = std::move(output);
   midiOutState.output->programChange(0, openingProgram);
 }
 

@@ -43,6 +43,10 @@ extern MidiOutState midiOutState;
 // Back to the state at process start; the output, if open, is closed.
 void resetMidiOut();
 
+// Puts an output in place as the open connection, paced by the timeline,
+// and selects the opening program on it.
+void connectMidiOut(std::unique_ptr<sound::MidiOutput> output);
+
 bool openSound();
 void closeSound();
 void openMidiOut();

@@ -62,6 +62,11 @@ std::string executableDirectory();
 char pathSeparator();
 // The last place where MIDI files are looked for, ending with a separator.
 std::string fixedMidiDirectory();
+// Writes the bytes as the file at the path, through a temporary file created
+// exclusively beside it and renamed over it at the end, so that no partial
+// file is ever left and no link left in the folder is written through.
+// Answers an empty text, or the system's words for what failed.
+std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // ---- Console input -------------------------------------------------------
 
@@ -109,5 +114,8 @@ void writeStdout(std::string_view text);
 void flushStdout();
 // The line end of the system's text files.
 std::string_view lineBreak();
+
+// Writes Windows-1252 text to standard error, converted as the system needs.
+void writeStderr(std::string_view text);
 
 }  // namespace platform

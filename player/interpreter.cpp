@@ -17,9 +17,11 @@
 namespace {
 
 // The variant that plays: tones through a speaker, or (without one) the MIDI
-// connection.
+// connection; for an export, also where titles and lyrics are written down,
+// and no key test.
 struct Variant {
   sound::ToneOutput* speaker = nullptr;
+  TextTrack* track = nullptr;
   bool isMidi() const { return speaker == nullptr; }
 };
 
@@ -81,10 +83,14 @@ void playToken(Variant variant, bool echo, const ShortText& line, const Notation
                Pending& pending) {
   switch (token.kind) {
     case TokenKind::title:
-      if (echo && token.closed) writeTitle(line, token);
+      if (!token.closed) return;
+      if (echo) writeTitle(line, token);
+      if (variant.track != nullptr) variant.track->title(token.operand);
       return;
     case TokenKind::lyric:
-      if (echo && token.closed) writeLyric(token.operand);
+      if (!token.closed) return;
+      if (echo) writeLyric(token.operand);
+      if (variant.track != nullptr) variant.track->lyric(token.operand);
       return;
     case TokenKind::sharp:
       pending.sharp = true;
@@ -151,7 +157,8 @@ unsigned char runLines(Variant variant, bool echo, ShortText& line, std::uint16_
       const NotationToken token = readToken(line, position);
       playToken(variant, echo, line, token, pending);
       endMark = token.kind == TokenKind::end;
-      answer = checkKey();
+      // A tune being written down is not stopped by a key.
+      if (variant.track == nullptr) answer = checkKey();
       position = token.end;
       if (endMark || answer != 0) break;
     }
@@ -185,4 +192,9 @@ unsigned char playNotationMidi(bool echo, ShortText argument) {
   const unsigned char answer = tryMidiFiles(argument);
   if (answer != 255) return answer;
   return runLines(Variant{}, echo, argument, foundLine, randomLine, answer);
+}
+
+void recordNotation(ShortText text, std::uint16_t foundLine, std::uint16_t randomLine,
+                    sound::ToneOutput* speaker, TextTrack& track) {
+  runLines(Variant{speaker, &track}, false, text, foundLine, randomLine, 0);
 }

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <memory>
+#include <cstdint>
 #include <span>
+#include <vector>
 
 #include "sound/failure.h"
 #include "sound/midi_file_player.h"
 #include "sound/midi_output.h"
+#include "sound/recording.h"
 #include "sound/tone_output.h"
 
 namespace sound {
@@ -36,9 +39,25 @@ struct ToneBackEnd {
   std::unique_ptr<ToneOutput> (*open)();
 };
 
+// Sound rendered into samples, channels interleaved.
+struct RenderedSound {
+  std::vector<std::int16_t> samples;
+  unsigned sampleRate = 0;
+  unsigned channels = 0;
+};
+
+// Turns a recording of MIDI messages into samples as fast as it can, with
+// the release of the last notes after its end.
+struct RendererBackEnd {
+  const char* name;
+  bool (*present)();
+  Failure (*render)(const Recording& recording, std::int64_t endMs, RenderedSound& sound);
+};
+
 struct Preferences {
   std::span<const MidiBackEnd> midi;
   std::span<const ToneBackEnd> tones;  // the last entry always opens
+  std::span<const RendererBackEnd> renderers;
 };
 
 // The table of this system; defined once per system.

@@ -1,6 +1,7 @@
 #include "sound/midi_file_writer.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace sound {
 namespace {
@@ -8,8 +9,8 @@ namespace {
 // A quarter note of a second in 1000 ticks: a tick is a millisecond.
 constexpr std::uint32_t ticksPerQuarter = 1000;
 constexpr std::uint32_t microsecondsPerQuarter = 1'000'000;
-// What one event may carry as text (a title or a lyric is far shorter).
-constexpr std::size_t longestText = 255;
+constexpr std::uint8_t trackNameMeta = 0x03;
+constexpr std::uint8_t lyricMeta = 0x05;
 
 void bigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
   for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
@@ -28,62 +29,60 @@ void variableLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
   out.push_back(groups[0]);
 }
 
+// The track's events, each after its delta time.
+class TrackWriter {
+ public:
+  void meta(std::int64_t atMs, std::uint8_t type, std::string_view data) {
+    delta(atMs);
+    bytes.insert(bytes.end(), {0xFF, type});
+    variableLength(bytes, static_cast<std::uint32_t>(data.size()));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+  }
+  void message(std::int64_t atMs, const std::array<std::uint8_t, 3>& message) {
+    delta(atMs);
+    const bool oneDataByte = (message[0] & 0xF0) == 0xC0 || (message[0] & 0xF0) == 0xD0;
+    bytes.insert(bytes.end(), message.begin(), message.end() - (oneDataByte ? 1 : 0));
+  }
+
+  std::vector<std::uint8_t> bytes;
+
+ private:
+  void delta(std::int64_t atMs) {
+    const std::int64_t at = std::max(atMs, lastMs_);
+    variableLength(bytes, static_cast<std::uint32_t>(at - lastMs_));
+    lastMs_ = at;
+  }
+  std::int64_t lastMs_ = 0;
+};
+
 }  // namespace
 
-MidiFileWriter::MidiFileWriter() {
-  // The tempo that makes a tick a millisecond, at the start.
-  track_ = {0x00, 0xFF, 0x51, 0x03};
-  bigEndian(track_, microsecondsPerQuarter, 3);
-}
-
-void MidiFileWriter::delta(std::int64_t atMs) {
-  const std::int64_t at = std::max(atMs, lastMs_);
-  variableLength(track_, static_cast<std::uint32_t>(at - lastMs_));
-  lastMs_ = at;
-}
-
-void MidiFileWriter::meta(std::int64_t atMs, std::uint8_t type, std::string_view text) {
-  text = text.substr(0, longestText);
-  delta(atMs);
-  track_.insert(track_.end(), {0xFF, type});
-  variableLength(track_, static_cast<std::uint32_t>(text.size()));
-  track_.insert(track_.end(), text.begin(), text.end());
-}
-
-void MidiFileWriter::channelEvent(std::int64_t atMs, int status, int first, int second,
-                                  bool twoBytes) {
-  delta(atMs);
-  track_.push_back(static_cast<std::uint8_t>(status));
-  track_.push_back(static_cast<std::uint8_t>(first & 0x7F));
-  if (twoBytes) track_.push_back(static_cast<std::uint8_t>(second & 0x7F));
-}
-
-void MidiFileWriter::trackName(std::int64_t atMs, std::string_view text) { meta(atMs, 0x03, text); }
-
-void MidiFileWriter::lyric(std::int64_t atMs, std::string_view text) { meta(atMs, 0x05, text); }
-
-void MidiFileWriter::noteOn(std::int64_t atMs, int channel, int note, int velocity) {
-  channelEvent(atMs, 0x90 | (channel & 0x0F), note, velocity, true);
-}
-
-void MidiFileWriter::noteOff(std::int64_t atMs, int channel, int note, int velocity) {
-  channelEvent(atMs, 0x80 | (channel & 0x0F), note, velocity, true);
-}
-
-void MidiFileWriter::programChange(std::int64_t atMs, int channel, int program) {
-  channelEvent(atMs, 0xC0 | (channel & 0x0F), program, 0, false);
-}
-
-std::vector<std::uint8_t> MidiFileWriter::finish(std::int64_t endMs) const {
-  std::vector<std::uint8_t> track = track_;
-  variableLength(track, static_cast<std::uint32_t>(std::max(endMs, lastMs_) - lastMs_));
-  track.insert(track.end(), {0xFF, 0x2F, 0x00});
+std::vector<std::uint8_t> midiFile(const Recording& recording, std::int64_t endMs) {
+  TrackWriter track;
+  const std::uint8_t tempo[] = {static_cast<std::uint8_t>(microsecondsPerQuarter >> 16),
+                                static_cast<std::uint8_t>(microsecondsPerQuarter >> 8),
+                                static_cast<std::uint8_t>(microsecondsPerQuarter)};
+  track.meta(0, 0x51, std::string_view(reinterpret_cast<const char*>(tempo), 3));
+  for (const RecordedEvent& event : recording) {
+    switch (event.kind) {
+      case RecordedEvent::Kind::message:
+        track.message(event.atMs, event.bytes);
+        break;
+      case RecordedEvent::Kind::title:
+        track.meta(event.atMs, trackNameMeta, event.text);
+        break;
+      case RecordedEvent::Kind::lyric:
+        track.meta(event.atMs, lyricMeta, event.text);
+        break;
+    }
+  }
+  track.meta(endMs, 0x2F, {});
 
   std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
   bigEndian(file, ticksPerQuarter, 2);
   file.insert(file.end(), {'M', 'T', 'r', 'k'});
-  bigEndian(file, static_cast<std::uint32_t>(track.size()), 4);
-  file.insert(file.end(), track.begin(), track.end());
+  bigEndian(file, static_cast<std::uint32_t>(track.bytes.size()), 4);
+  file.insert(file.end(), track.bytes.begin(), track.bytes.end());
   return file;
 }
 

@@ -39,6 +39,25 @@ std::unique_ptr<ToneOutput> openToneOutput() {
   return nullptr;  // unreachable with a table whose last entry always opens
 }
 
+namespace {
+
+const RendererBackEnd* firstRenderer() {
+  for (const RendererBackEnd& backEnd : preferences().renderers) {
+    if (backEnd.present()) return &backEnd;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool canRenderMidi() { return firstRenderer() != nullptr; }
+
+Failure renderMidi(const Recording& recording, std::int64_t endMs, RenderedSound& sound) {
+  const RendererBackEnd* renderer = firstRenderer();
+  if (renderer == nullptr) return "Nothing here can render MIDI into sound.";
+  return renderer->render(recording, endMs, sound);
+}
+
 void closeAll() {
   for (const MidiBackEnd& backEnd : preferences().midi) {
     if (backEnd.release != nullptr) backEnd.release();

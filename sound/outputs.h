@@ -16,6 +16,9 @@ OpenedMidi openMidiOutput();
 // opened, of the first back end that plays files); null when none does.
 std::unique_ptr<MidiFilePlayer> openMidiFilePlayer();
 std::unique_ptr<ToneOutput> openToneOutput();
+// Whether a recording of MIDI messages can be rendered into samples here.
+bool canRenderMidi();
+Failure renderMidi(const Recording& recording, std::int64_t endMs, RenderedSound& sound);
 // Lets go of everything the back ends keep for the run.
 void closeAll();
 

@@ -13,6 +13,8 @@ constexpr std::int64_t restartAfterMs = 250;
 }  // namespace
 
 void Timeline::wait(unsigned lengthMs, unsigned leadMs) {
+  elapsedMs_ += lengthMs;
+  if (mode_ == Mode::counted) return;
   const std::int64_t now = platform::clockMs();
   if (!started_ || now - deadlineMs_ > restartAfterMs) {
     deadlineMs_ = now;

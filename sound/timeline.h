@@ -1,6 +1,7 @@
 // One run of musical time: each wait moves an absolute deadline on by a
 // length and sleeps until it, so waits add up to exactly the tune's length
-// however long the work between them took.
+// however long the work between them took. A counted timeline only counts:
+// a tune written to a file takes no time to write.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,20 @@ namespace sound {
 
 class Timeline {
  public:
+  enum class Mode { realTime, counted };
+  Timeline() = default;
+  explicit Timeline(Mode mode) : mode_(mode) {}
+
   // Waits until the timeline, moved on by the length, is reached (less the
   // lead, for an output that queues sound ahead of the ear).
   void wait(unsigned lengthMs, unsigned leadMs = 0);
+  // The music's length so far: every length waited, added up.
+  std::int64_t elapsedMs() const { return elapsedMs_; }
 
  private:
+  Mode mode_ = Mode::realTime;
   std::int64_t deadlineMs_ = 0;
+  std::int64_t elapsedMs_ = 0;
   bool started_ = false;
 };
 

@@ -11,6 +11,8 @@ struct World {
   Script script;
   std::vector<Call> calls;
   std::string output;
+  std::string errors;
+  std::map<std::string, std::vector<std::uint8_t>> files;
   std::int64_t now = 0;
   std::int64_t reads = 0;
 };
@@ -38,6 +40,8 @@ void advanceClock(std::int64_t ms) { world().now += ms; }
 Script& script() { return world().script; }
 std::vector<Call>& calls() { return world().calls; }
 std::string& output() { return world().output; }
+std::string& errors() { return world().errors; }
+std::map<std::string, std::vector<std::uint8_t>>& files() { return world().files; }
 std::int64_t nowMs() { return world().now; }
 std::int64_t inputReads() { return world().reads; }
 
@@ -139,5 +143,14 @@ void consoleWriteAt(std::string_view text, int column, int row) {
 void writeStdout(std::string_view text) { world().output += text; }
 void flushStdout() { record("flushStdout"); }
 std::string_view lineBreak() { return "\n"; }
+
+void writeStderr(std::string_view text) { world().errors += text; }
+
+std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  record("replaceFile", {static_cast<std::int64_t>(bytes.size())}, path);
+  if (!world().script.writableFiles) return "Permission denied";
+  world().files[path] = bytes;
+  return {};
+}
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -38,6 +39,7 @@ struct Script {
   platform::LocalTime time{2026, 12, 9, 10, 30};
   std::uint64_t seed = 1;
   std::set<std::string> existingFiles;
+  bool writableFiles = true;
   std::string executableDirectory = "/opt/lirkel/bin/";
   std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";
   std::deque<KeyPress> keys;
@@ -47,6 +49,10 @@ Script& script();
 std::vector<Call>& calls();
 // Everything written to standard output, in Windows-1252.
 std::string& output();
+// Everything written to standard error.
+std::string& errors();
+// The files written, by path.
+std::map<std::string, std::vector<std::uint8_t>>& files();
 std::int64_t nowMs();
 std::int64_t inputReads();
 

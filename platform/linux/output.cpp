@@ -28,4 +28,10 @@ void flushStdout() { std::fflush(stdout); }
 
 std::string_view lineBreak() { return "\n"; }
 
+void writeStderr(std::string_view text) {
+  std::fflush(stdout);  // what came before shows first
+  const std::string utf8 = cp1252::cp1252ToUtf8(text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+}
+
 }  // namespace platform

@@ -1,8 +1,12 @@
 // Time, the random seed and files on Linux.
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <climits>
 #include <ctime>
 
@@ -49,5 +53,34 @@ std::string executableDirectory() {
 char pathSeparator() { return '/'; }
 
 std::string fixedMidiDirectory() { return LIRKEL_MIDI_DIR; }
+
+std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::string target = cp1252::cp1252ToUtf8(path);
+  const std::size_t slash = target.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+  std::string temporary = folder + "/.lirkel-XXXXXX";
+  // mkstemp creates the file itself, exclusively, readable by its owner only.
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return std::strerror(errno);
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<std::size_t>(written);
+  }
+  const int writeError = done == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
+  const bool closed = close(fd) == 0;
+  if (writeError != 0 || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = writeError != 0 ? writeError : errno;
+    unlink(temporary.c_str());
+    return std::strerror(error);
+  }
+  return {};
+}
 
 }  // namespace platform

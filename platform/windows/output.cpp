@@ -75,4 +75,11 @@ void flushStdout() {
 
 std::string_view lineBreak() { return "\r\n"; }
 
+void writeStderr(std::string_view text) {
+  flushStdout();  // what came before shows first
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written,
+            nullptr);
+}
+
 }  // namespace platform

@@ -52,4 +52,44 @@ char pathSeparator() { return '\\'; }
 
 std::string fixedMidiDirectory() { return "d:\\src\\qvt\\midi\\"; }
 
+namespace {
+
+std::string systemText(DWORD error) {
+  char text[256] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                 text, sizeof text, nullptr);
+  std::string message = text;
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+  return message;
+}
+
+}  // namespace
+
+std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::size_t separator = path.find_last_of("\\/:");
+  std::string folder = separator == std::string::npos ? "." : path.substr(0, separator + 1);
+  char temporary[MAX_PATH + 1] = {};
+  // Creates a file of a new name in the folder, exclusively.
+  if (GetTempFileNameA(folder.c_str(), "lrk", 0, temporary) == 0) return systemText(GetLastError());
+  const HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (error == 0) {
+    DWORD written = 0;
+    if (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) == 0 ||
+        written != bytes.size()) {
+      error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    CloseHandle(file);
+  }
+  if (error == 0 && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
+    error = GetLastError();
+  }
+  if (error != 0) {
+    DeleteFileA(temporary);
+    return systemText(error);
+  }
+  return {};
+}
+
 }  // namespace platform

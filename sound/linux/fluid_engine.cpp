@@ -44,6 +44,17 @@ class TerminatingSignalsBlocked {
 
 }  // namespace
 
+void configureSynth(const Library& fluid, fluid_settings_t* settings, double sampleRate) {
+  fluid.settings_setnum(settings, "synth.sample-rate", sampleRate);
+  // Samples are read when a program first needs them: a few MB instead of
+  // the whole font in memory.
+  fluid.settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  fluid.settings_setint(settings, "synth.lock-memory", 0);
+  fluid.settings_setint(settings, "synth.cpu-cores", 1);
+}
+
+void silenceLibraryMessages(const Library& fluid) { silenceMessages(fluid); }
+
 bool available() { return !generalMidiSoundFont().empty() && library() != nullptr; }
 
 bool soundServerRunning() {
@@ -64,12 +75,7 @@ Failure createSynth() {
   silenceMessages(fluid);
   running.settings = fluid.new_settings();
   if (running.settings == nullptr) return "The synthesizer could not be started.";
-  fluid.settings_setnum(running.settings, "synth.sample-rate", 48000.0);
-  // Samples are read when a program first needs them: a few MB instead of
-  // the whole font in memory.
-  fluid.settings_setint(running.settings, "synth.dynamic-sample-loading", 1);
-  fluid.settings_setint(running.settings, "synth.lock-memory", 0);
-  fluid.settings_setint(running.settings, "synth.cpu-cores", 1);
+  configureSynth(fluid, running.settings, playbackSampleRate);
   fluid.settings_setint(running.settings, "audio.period-size", 512);
   fluid.settings_setint(running.settings, "audio.periods", 3);
   running.synth = fluid.new_synth(running.settings);

@@ -42,6 +42,12 @@ void stopAudio();
 // Cuts every sound, stops rendering and releases everything.
 void stopEngine();
 
+// The synthesizer's settings, the same whether it plays or renders.
+void configureSynth(const Library& fluid, fluid_settings_t* settings, double sampleRate);
+constexpr double playbackSampleRate = 48000.0;
+// Keeps FluidSynth's and alsa-lib's own messages from the user.
+void silenceLibraryMessages(const Library& fluid);
+
 // The GM SoundFont to load, or empty when none is installed.
 std::string generalMidiSoundFont();
 

@@ -1,11 +1,12 @@
 // The sound of a Linux run, in order of preference: the synthesizer through
 // a sound server, then through ALSA; without it, tones through ALSA, then
-// silence that keeps time.
+// silence that keeps time. An export to WAV renders with the synthesizer.
 #include "sound/back_ends.h"
 #include "sound/linux/alsa_tones.h"
 #include "sound/linux/fluid_engine.h"
 #include "sound/linux/fluid_file_player.h"
 #include "sound/linux/fluid_midi_output.h"
+#include "sound/linux/fluid_render.h"
 #include "sound/silence.h"
 
 namespace sound {
@@ -27,7 +28,11 @@ constexpr ToneBackEnd toneBackEnds[] = {
     {"silence", openSilence},
 };
 
-constexpr Preferences table{midiBackEnds, toneBackEnds};
+constexpr RendererBackEnd renderers[] = {
+    {"fluidsynth", fluid::available, fluid::render},
+};
+
+constexpr Preferences table{midiBackEnds, toneBackEnds, renderers};
 
 }  // namespace
 

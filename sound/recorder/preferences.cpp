@@ -10,7 +10,7 @@ constexpr MidiBackEnd midiBackEnds[] = {
      nullptr},
 };
 constexpr ToneBackEnd toneBackEnds[] = {{"recorder", recorder::openTones}};
-constexpr Preferences table{midiBackEnds, toneBackEnds};
+constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
 
 }  // namespace
 

@@ -16,7 +16,8 @@ constexpr ToneBackEnd toneBackEnds[] = {
     {"beep", beep::openTones},
 };
 
-constexpr Preferences table{midiBackEnds, toneBackEnds};
+// FluidSynth is not part of the Windows program: an export to WAV is tones.
+constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
 
 }  // namespace
 

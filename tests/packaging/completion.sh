@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The bash completion: library titles whatever the letter case or quoting
-# typed, MIDI file names nearby, the switches, and nothing after the first
-# argument.
+# typed, MIDI file names nearby, the switches, nothing after the first
+# argument, and after --export a file name and then a title.
 #   completion.sh COMPLETION_SCRIPT TITLES_TOOL SCRATCH_DIR
 set -uo pipefail
 script=$1 titles_tool=$2 scratch=$3
@@ -48,7 +48,7 @@ replies ye | grep '^Yesterday' >/dev/null || fail "'ye' does not offer the title
 [ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
 
 [ "$(replies --v)" = --version ] || fail "'--v' offers: $(replies --v)"
-[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --help --version -h " ] ||
+[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --export --help --version -h " ] ||
   fail "'-' offers: $(replies - | tr '\n' ' ')"
 
 # MIDI files are offered without ".mid", from here and from midi/.
@@ -57,4 +57,16 @@ touch fanfare.mid midi/tusch.mid notes.txt
 [ "$(replies fan)" = fanfare ] || fail "'fan' offers: $(replies fan)"
 [ "$(replies tu)" = tusch ] || fail "'tu' offers: $(replies tu)"
 replies no | grep notes >/dev/null && fail "a file that is no MIDI file is offered"
+
+# After --export: any file name, then a title.
+export_replies() {
+  COMP_WORDS=(lirkel --export "${@:2}" "$1")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMPREPLY=()
+  _lirkel lirkel "$1" "${COMP_WORDS[COMP_CWORD - 1]}"
+  [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}"
+}
+[ "$(export_replies no)" = notes.txt ] || fail "'--export no' offers: $(export_replies no)"
+export_replies ye song.mid | grep '^Yesterday' >/dev/null ||
+  fail "'--export song.mid ye' does not offer the title beginning with Yesterday"
 exit $failed

@@ -28,11 +28,14 @@ bool soundWasTouched() {
 
 }  // namespace
 
-TEST(StandardSwitches, HelpAndShortHelpWriteTheHelpOfTheQuestionMark) {
+TEST(StandardSwitches, HelpAndShortHelpWriteTheHelpOfTheQuestionMarkAndTheSwitches) {
   const std::string help = outputOfRun({"?"});
   ASSERT_EQ(help.rfind("# grenmyrsbolag # LIRKEL32 2010", 0), 0u) << help;
+  EXPECT_EQ(help.find("--export"), std::string::npos);
   for (const char* name : {"--help", "-h"}) {
-    EXPECT_EQ(outputOfRun({name}), help) << name;
+    const std::string longHelp = outputOfRun({name});
+    EXPECT_EQ(longHelp.rfind(help, 0), 0u) << name;
+    EXPECT_NE(longHelp.find("\n  --export FIL L\xC5T  skriver", help.size()), std::string::npos);
     EXPECT_FALSE(soundWasTouched()) << name;
   }
 }

@@ -20,7 +20,7 @@ constexpr MidiBackEnd midiBackEnds[] = {
     {"winmm", winmm::hasMidiDevice, winmm::openMapper, winmm::openSequencer, nullptr},
 };
 constexpr ToneBackEnd toneBackEnds[] = {{"instant", openInstantTones}};
-constexpr Preferences table{midiBackEnds, toneBackEnds};
+constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
 
 }  // namespace
 
