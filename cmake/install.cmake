@@ -12,6 +12,9 @@ endif()
 # The last place lirkel looks for MIDI files; platform/linux compiles in the
 # same path under the installation prefix.
 install(DIRECTORY DESTINATION share/lirkel/midi)
+# Songs installed for everyone go in share/lirkel/songs/; the example
+# songbook lies in a folder below, which the title search does not read.
+install(FILES library/examples/jingles.txt DESTINATION share/lirkel/songs/examples)
 
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

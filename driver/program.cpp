@@ -3,7 +3,9 @@
 #include "console/console.h"
 #include "driver/export.h"
 #include "driver/identity.h"
+#include "driver/songbook_switches.h"
 #include "library/help.h"
+#include "library/songbook.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
@@ -56,6 +58,10 @@ bool answerStandardSwitch(const ShortText& argument) {
     showSwitchHelp();
     return true;
   }
+  if (argument == "--titles ") {
+    writeTitles();
+    return true;
+  }
   if (argument == "--version ") {
     writeTextLine(ShortText(ModuleName) + VersionText);
     return true;
@@ -68,6 +74,7 @@ void resetProgramState() {
   resetPlayerState();
   resetMidiOut();
   sound::closeAll();
+  forgetOwnSongs();
   consoleState = ConsoleState{};
 }
 
@@ -75,6 +82,9 @@ int programMain() {
   const std::vector<std::string> arguments = platform::commandLineArguments();
   if (!arguments.empty() && arguments.front() == "--export") {
     return exportTune({arguments.begin() + 1, arguments.end()});
+  }
+  if (!arguments.empty() && arguments.front() == "--check") {
+    return checkSongbooks({arguments.begin() + 1, arguments.end()});
   }
   joinedArgument = joinArguments(arguments);
   VersionText = " 2010";

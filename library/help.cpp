@@ -43,6 +43,8 @@ Växlar:
   --export FIL LÅT  skriver låten till FIL i stället för att spela den:
                     .mid eller .midi ger en MIDI-fil med titel och sångtext,
                     .wav ger ljudet
+  --check [FIL…]    granskar egna sångböcker och nämner varje fel
+  --titles          skriver alla titlar som kan sökas fram, egna också
   --version         visar versionen
 )~";
 constexpr auto switches = cp1252::fromUtf8<switchesText.size()>(switchesText);

@@ -20,14 +20,14 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct SongWalk {
   bool inSong = false;
-  std::uint16_t titleLine = 0;
-  std::vector<std::pair<FixedText<5>, std::uint16_t>> keys;  // first five, upper-cased
+  std::uint32_t titleLine = 0;
+  std::vector<std::pair<FixedText<5>, std::uint32_t>> keys;  // first five, upper-cased
 };
 
-LibraryFault fault(std::uint16_t line, std::string rule) { return {line, std::move(rule)}; }
+LibraryFault fault(std::uint32_t line, std::string rule) { return {line, std::move(rule)}; }
 
 // A title line: the double quotes, the title's length and its first five.
-LibraryFault checkTitle(std::uint16_t number, const ShortText& text, SongWalk& walk) {
+LibraryFault checkTitle(std::uint32_t number, const ShortText& text, SongWalk& walk) {
   std::size_t quotes = 0;
   for (char c : text.view()) quotes += c == '"' ? 1 : 0;
   if (text.at(1) != '"' || quotes != 2) {
@@ -53,7 +53,7 @@ LibraryFault checkTitle(std::uint16_t number, const ShortText& text, SongWalk& w
 }
 
 // Reads the line token by token as the players do.
-LibraryFault checkTokens(std::uint16_t number, const ShortText& text, bool isTitleLine,
+LibraryFault checkTokens(std::uint32_t number, const ShortText& text, bool isTitleLine,
                          SongWalk& walk) {
   const std::size_t n = text.size();
   int tempoTokens = 0;
@@ -100,11 +100,21 @@ LibraryFault checkTokens(std::uint16_t number, const ShortText& text, bool isTit
   return {};
 }
 
+// Whether the line holds its song's end mark, read as the players read it.
+bool endsSong(const ShortText& text) {
+  for (std::size_t p = 1; p <= text.size(); ++p) {
+    const NotationToken token = readToken(text, p);
+    if (token.kind == TokenKind::end) return true;
+    p = token.end;
+  }
+  return false;
+}
+
 }  // namespace
 
 LibraryFault checkLibraryLines(LineSource line) {
   SongWalk walk;
-  for (std::uint16_t number = 1; number <= libraryLineCount; ++number) {
+  for (std::uint32_t number = 1; number <= libraryLineCount; ++number) {
     const ShortText text = line(number);
     if (number == libraryLineCount) {
       if (walk.inSong) return fault(walk.titleLine, "the song has no end mark \"!\"");
@@ -125,3 +135,55 @@ LibraryFault checkLibraryLines(LineSource line) {
 }
 
 LibraryFault checkLibrary() { return checkLibraryLines(libraryLine); }
+
+CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines) {
+  CheckedSongbook book;
+  SongWalk titles;  // keeps the first five of every good song's title
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    if (lines[i].empty()) {
+      ++i;
+      continue;
+    }
+    const auto number = static_cast<std::uint32_t>(i + 1);
+    if (lines[i].find('"') == std::string::npos) {
+      book.stray.push_back(fault(number, "note text stands only inside a song, after its title line"));
+      ++i;
+      continue;
+    }
+    // A song: from its title line to its end mark, or to what cuts it short.
+    CheckedSong song{number, number, {}};
+    SongWalk walk;
+    walk.keys = titles.keys;
+    std::size_t j = i;
+    for (;;) {
+      const std::string& line = lines[j];
+      const auto at = static_cast<std::uint32_t>(j + 1);
+      const bool isTitleLine = line.find('"') != std::string::npos;
+      if (j > i && isTitleLine) {
+        if (!song.fault.found()) song.fault = fault(number, "the song has no end mark \"!\" before the next title");
+        break;
+      }
+      ++j;
+      song.lastLine = at;
+      if (!song.fault.found()) {
+        if (line.size() > ShortText::capacity) {
+          song.fault = fault(at, "a line holds at most 255 characters");
+        } else {
+          const ShortText text(line);
+          if (isTitleLine) song.fault = checkTitle(at, text, walk);
+          if (!song.fault.found()) song.fault = checkTokens(at, text, isTitleLine, walk);
+        }
+      }
+      if (endsSong(ShortText(line))) break;
+      if (j == lines.size()) {
+        if (!song.fault.found()) song.fault = fault(number, "the song has no end mark \"!\"");
+        break;
+      }
+    }
+    if (!song.fault.found()) titles.keys = walk.keys;
+    book.songs.push_back(song);
+    i = j;
+  }
+  return book;
+}

@@ -5,11 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "library/library_store.h"
 
 struct LibraryFault {
-  std::uint16_t line = 0;  // 0: no fault
+  std::uint32_t line = 0;  // 0: no fault
   std::string rule;        // which rule the line breaks, in a few words
 
   bool found() const { return line != 0; }
@@ -19,3 +20,21 @@ struct LibraryFault {
 LibraryFault checkLibraryLines(LineSource line);
 // Checks the library compiled into the program.
 LibraryFault checkLibrary();
+
+// A song of a songbook file, as the check found it.
+struct CheckedSong {
+  std::uint32_t firstLine = 0;  // its title line, counted from 1
+  std::uint32_t lastLine = 0;   // the line of its end mark, or the last it reached
+  LibraryFault fault;           // the first rule it breaks, if any
+};
+
+struct CheckedSongbook {
+  std::vector<CheckedSong> songs;
+  std::vector<LibraryFault> stray;  // note text outside every song
+};
+
+// Checks the lines of a songbook (Windows-1252, of any length) by the
+// library's rules: every song from its title line to its end mark, lines of
+// at most 255 characters, titles that differ in their first five characters
+// from every good song before them.
+CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines);

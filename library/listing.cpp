@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "text/text_utils.h"
 #include "driver/identity.h"
+#include "library/songbook.h"
 #include "player/player_state.h"
 
 namespace {
@@ -29,6 +30,34 @@ void pause() {
   writeText(carriageReturn);
 }
 
+// Writes one line of the listing and pauses when the page is full.
+void writeListingLine(Listing& listing, const ShortText& text) {
+  ++listing.linesOnPage;
+  writeTextLine(text);
+  // A page shorter than the banner pauses after every row.
+  if (listing.linesOnPage >= playerState.screenRows) {
+    listing.linesOnPage = 0;
+    // Without a terminal (a pipe, a file) nobody can press Enter: no pause.
+    if (keysCanArrive()) pause();
+  }
+}
+
+// The own songs after the library's, under a line that says where they
+// come from.
+void listOwnSongs(Listing& listing) {
+  const Songbooks& own = ownSongs();
+  if (own.songs.empty()) return;
+  if (!listing.row.empty()) writeListingLine(listing, listing.row);
+  listing.row = ShortText();
+  ShortText heading("Egna melodier..: ");
+  for (std::size_t i = 0; i < own.sources.size(); ++i) {
+    if (i > 0) heading.append(", ");
+    heading.append(own.sources[i]);
+  }
+  writeListingLine(listing, heading);
+  for (const OwnSong& song : own.songs) listTitle(listing, song.title);
+}
+
 }  // namespace
 
 bool lineTitle(const ShortText& line, ShortText& title) {
@@ -48,6 +77,7 @@ void listLibrary(LineSource line) {
   for (std::uint16_t i = 1; i <= libraryLineCount; ++i) {
     if (lineTitle(line(i), title)) listTitle(listing, title);
   }
+  listOwnSongs(listing);
   endListing(listing);
 }
 
@@ -62,15 +92,9 @@ void listTitle(Listing& listing, const ShortText& title) {
   listing.row.append(title.view());
   listing.row.append(repeatChar(' ', half - static_cast<std::int32_t>(title.size()) - 1).view());
   if (static_cast<std::int32_t>(listing.row.size()) <= half) return;
-  ++listing.linesOnPage;
-  writeTextLine(listing.row);
+  const ShortText row = listing.row;
   listing.row = ShortText();
-  // A page shorter than the banner pauses after every row.
-  if (listing.linesOnPage >= playerState.screenRows) {
-    listing.linesOnPage = 0;
-    // Without a terminal (a pipe, a file) nobody can press Enter: no pause.
-    if (keysCanArrive()) pause();
-  }
+  writeListingLine(listing, row);
 }
 
 void endListing(Listing& listing) {

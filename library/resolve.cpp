@@ -8,6 +8,7 @@
 #include "console/console.h"
 #include "text/text_utils.h"
 #include "library/listing.h"
+#include "library/songbook.h"
 #include "platform/platform.h"
 #include "player/player_state.h"
 
@@ -17,6 +18,24 @@ constexpr std::string_view helpKeyword = "? ";
 
 bool holdsDoubleQuote(const ShortText& line) {
   return line.view().find('"') != std::string_view::npos;
+}
+
+// The title search's second round, through the own songs: their first line,
+// or 0. Only when it finds nothing while broken songs were left out does one
+// line say so.
+std::uint16_t findOwnTitle(const ShortText& text) {
+  if (text == helpKeyword) return 0;
+  if (const OwnSong* song = findOwnSong(text)) {
+    chooseOwnSong(*song);
+    playerState.ownSong = true;
+    return 1;
+  }
+  if (const std::size_t leftOut = ownSongs().leftOut; leftOut > 0) {
+    platform::writeStderr("lirkel: own songs or songbooks left out for a fault: " +
+                          std::to_string(leftOut) + " (lirkel --check names them)");
+    platform::writeStderr(platform::lineBreak());
+  }
+  return 0;
 }
 
 }  // namespace
@@ -67,10 +86,11 @@ void resolveArgument(bool, ShortText& text, std::uint16_t& foundLine, std::uint1
     text = libraryLine(static_cast<std::uint16_t>(playerState.currentLine));
   } else {
     foundLine = findTitle(text, libraryLine);
+    if (foundLine == 0) foundLine = findOwnTitle(text);
   }
 
   if (foundLine != 0) {
-    text = libraryLine(foundLine);
+    text = playerState.ownSong ? ownSongLine(foundLine) : libraryLine(foundLine);
     playerState.currentLine = foundLine;
   } else if (text == helpKeyword) {
     showHelp();

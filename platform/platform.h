@@ -62,6 +62,28 @@ std::string executableDirectory();
 char pathSeparator();
 // The last place where MIDI files are looked for, ending with a separator.
 std::string fixedMidiDirectory();
+// The value of an environment variable, empty when it is not set.
+std::string environmentVariable(const char* name);
+// What separates the paths of a list in one variable: ':' or ';'.
+char pathListSeparator();
+// Where this user's programs keep data (ending with a separator): on Linux
+// $XDG_DATA_HOME or ~/.local/share/, on Windows %APPDATA%\.
+std::string userDataDirectory();
+// Where data installed with the program lies (ending with a separator): on
+// Linux <prefix>/share/lirkel/, on Windows the program's own directory.
+std::string programDataDirectory();
+// The names in a folder, in no order; empty when it cannot be read.
+std::vector<std::string> folderEntries(const std::string& folder);
+bool isFolder(const std::string& path);
+
+// A small file read whole: only a regular file, at most the given size,
+// never waiting on a device or a pipe.
+struct SmallFile {
+  std::vector<std::uint8_t> bytes;
+  std::string problem;  // empty when read; else why not, in a few words
+};
+SmallFile readSmallFile(const std::string& path, std::size_t largest);
+
 // Writes the bytes as the file at the path, through a temporary file created
 // exclusively beside it and renamed over it at the end, so that no partial
 // file is ever left and no link left in the folder is written through.

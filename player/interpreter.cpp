@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "library/library_store.h"
 #include "library/resolve.h"
+#include "library/songbook.h"
 #include "midi/midi_files.h"
 #include "player/notation_lexer.h"
 #include "player/note_length.h"
@@ -163,10 +164,12 @@ unsigned char runLines(Variant variant, bool echo, ShortText& line, std::uint16_
       if (endMark || answer != 0) break;
     }
     playerState.currentLine += 1;
-    if (playerState.currentLine <= libraryLineCount) {
-      line = libraryLine(static_cast<std::uint16_t>(playerState.currentLine));
+    const std::int32_t lineCount = playerState.ownSong ? ownSongLineCount() : libraryLineCount;
+    if (playerState.currentLine <= lineCount) {
+      const auto number = static_cast<std::uint16_t>(playerState.currentLine);
+      line = playerState.ownSong ? ownSongLine(number) : libraryLine(number);
     }
-    if (endMark || playerState.currentLine > libraryLineCount ||
+    if (endMark || playerState.currentLine > lineCount ||
         (foundLine == 0 && randomLine == 0) || answer != 0) {
       return answer;
     }

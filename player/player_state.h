@@ -39,6 +39,9 @@ constexpr PitchTable pitchTable = {{
 }};
 
 struct PlayerState {
+  // The line numbers name lines of an own song chosen by the title search,
+  // not of the built-in library.
+  bool ownSong = false;
   std::int32_t currentLine = 1;
   std::int32_t octaveIndex = 4;
   std::uint16_t wholeNoteMs = 1024;

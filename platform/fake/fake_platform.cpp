@@ -144,6 +144,50 @@ void writeStdout(std::string_view text) { world().output += text; }
 void flushStdout() { record("flushStdout"); }
 std::string_view lineBreak() { return "\n"; }
 
+std::string environmentVariable(const char* name) {
+  const auto found = world().script.environment.find(name);
+  return found == world().script.environment.end() ? std::string() : found->second;
+}
+
+char pathListSeparator() { return ':'; }
+std::string userDataDirectory() { return world().script.userDataDirectory; }
+std::string programDataDirectory() { return world().script.programDataDirectory; }
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  record("folderEntries", {}, folder);
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+  std::vector<std::string> names;
+  for (const auto& [path, contents] : world().script.readableFiles) {
+    if (path.rfind(prefix, 0) != 0) continue;
+    const std::string rest = path.substr(prefix.size());
+    const std::string name = rest.substr(0, rest.find('/'));
+    if (names.empty() || names.back() != name) names.push_back(name);
+  }
+  return names;
+}
+
+bool isFolder(const std::string& path) {
+  const std::string prefix = path.empty() || path.back() == '/' ? path : path + '/';
+  for (const auto& [file, contents] : world().script.readableFiles) {
+    if (file.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+SmallFile readSmallFile(const std::string& path, std::size_t largest) {
+  record("readSmallFile", {}, path);
+  SmallFile file;
+  const auto found = world().script.readableFiles.find(path);
+  if (found == world().script.readableFiles.end()) {
+    file.problem = "No such file or directory";
+  } else if (found->second.size() > largest) {
+    file.problem = "larger than " + std::to_string(largest / 1'000'000) + " MB";
+  } else {
+    file.bytes.assign(found->second.begin(), found->second.end());
+  }
+  return file;
+}
+
 void writeStderr(std::string_view text) { world().errors += text; }
 
 std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -39,6 +39,12 @@ struct Script {
   platform::LocalTime time{2026, 12, 9, 10, 30};
   std::uint64_t seed = 1;
   std::set<std::string> existingFiles;
+  // Files that can be read whole, by path; a folder is any path that a
+  // file's path continues with "/".
+  std::map<std::string, std::string> readableFiles;
+  std::map<std::string, std::string> environment;
+  std::string userDataDirectory = "/home/user/.local/share/";
+  std::string programDataDirectory = "/opt/lirkel/share/lirkel/";
   bool writableFiles = true;
   std::string executableDirectory = "/opt/lirkel/bin/";
   std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";

@@ -1,4 +1,6 @@
 // Time, the random seed and files on Linux.
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -14,6 +16,9 @@
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
 
+#ifndef LIRKEL_DATA_DIR
+#define LIRKEL_DATA_DIR "/usr/local/share/lirkel/"
+#endif
 #ifndef LIRKEL_MIDI_DIR
 #define LIRKEL_MIDI_DIR "/usr/local/share/lirkel/midi/"
 #endif
@@ -53,6 +58,70 @@ std::string executableDirectory() {
 char pathSeparator() { return '/'; }
 
 std::string fixedMidiDirectory() { return LIRKEL_MIDI_DIR; }
+
+std::string environmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : cp1252::utf8ToCp1252(value);
+}
+
+char pathListSeparator() { return ':'; }
+
+std::string userDataDirectory() {
+  const std::string data = environmentVariable("XDG_DATA_HOME");
+  if (!data.empty() && data.front() == '/') return data.back() == '/' ? data : data + '/';
+  const std::string home = environmentVariable("HOME");
+  return (home.empty() ? std::string(".") : home) + "/.local/share/";
+}
+
+std::string programDataDirectory() { return LIRKEL_DATA_DIR; }
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* directory = opendir(cp1252::cp1252ToUtf8(folder).c_str());
+  if (directory == nullptr) return names;
+  while (const dirent* entry = readdir(directory)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(cp1252::utf8ToCp1252(name));
+  }
+  closedir(directory);
+  return names;
+}
+
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return stat(cp1252::cp1252ToUtf8(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+SmallFile readSmallFile(const std::string& path, std::size_t largest) {
+  SmallFile file;
+  // Opened without waiting: a FIFO or a device would otherwise block here.
+  const int fd = open(cp1252::cp1252ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    file.problem = std::strerror(errno);
+    return file;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    file.problem = "not a regular file";
+  } else if (static_cast<std::uint64_t>(info.st_size) > largest) {
+    file.problem = "larger than " + std::to_string(largest / 1'000'000) + " MB";
+  } else {
+    file.bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < file.bytes.size()) {
+      const ssize_t count = read(fd, file.bytes.data() + done, file.bytes.size() - done);
+      if (count < 0 && errno == EINTR) continue;
+      if (count <= 0) break;
+      done += static_cast<std::size_t>(count);
+    }
+    if (done != file.bytes.size()) {
+      file.problem = "could not be read whole";
+      file.bytes.clear();
+    }
+  }
+  close(fd);
+  return file;
+}
 
 std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   const std::string target = cp1252::cp1252ToUtf8(path);

@@ -65,6 +65,70 @@ std::string systemText(DWORD error) {
 
 }  // namespace
 
+std::string environmentVariable(const char* name) {
+  char value[32768];
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length == 0 || length >= sizeof value ? std::string() : std::string(value, length);
+}
+
+char pathListSeparator() { return ';'; }
+
+std::string userDataDirectory() {
+  const std::string data = environmentVariable("APPDATA");
+  if (data.empty()) return executableDirectory();
+  return data.back() == '\\' ? data : data + '\\';
+}
+
+std::string programDataDirectory() { return executableDirectory(); }
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  const std::string pattern =
+      folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "*" : "\\*");
+  const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found) != 0);
+  FindClose(search);
+  return names;
+}
+
+bool isFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+SmallFile readSmallFile(const std::string& path, std::size_t largest) {
+  SmallFile small;
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    small.problem = systemText(GetLastError());
+    return small;
+  }
+  LARGE_INTEGER size{};
+  if (GetFileType(file) != FILE_TYPE_DISK || GetFileSizeEx(file, &size) == 0) {
+    small.problem = "not a regular file";
+  } else if (static_cast<std::uint64_t>(size.QuadPart) > largest) {
+    small.problem = "larger than " + std::to_string(largest / 1'000'000) + " MB";
+  } else {
+    small.bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!small.bytes.empty() &&
+        (ReadFile(file, small.bytes.data(), static_cast<DWORD>(small.bytes.size()), &read,
+                  nullptr) == 0 ||
+         read != small.bytes.size())) {
+      small.problem = "could not be read whole";
+      small.bytes.clear();
+    }
+  }
+  CloseHandle(file);
+  return small;
+}
+
 std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   const std::size_t separator = path.find_last_of("\\/:");
   std::string folder = separator == std::string::npos ? "." : path.substr(0, separator + 1);

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # The bash completion: library titles whatever the letter case or quoting
 # typed, MIDI file names nearby, the switches, nothing after the first
-# argument, and after --export a file name and then a title.
-#   completion.sh COMPLETION_SCRIPT TITLES_TOOL SCRATCH_DIR
+# argument, after --export a file name and then a title, and own songs'
+# titles from the program itself.
+#   completion.sh COMPLETION_SCRIPT TITLES_TOOL SCRATCH_DIR PROGRAM
 set -uo pipefail
-script=$1 titles_tool=$2 scratch=$3
+script=$1 titles_tool=$2 scratch=$3 program=$4
+# The program the completion asks for titles is the one built here.
+PATH="$(dirname "$program"):$PATH"
+export LIRKEL_SONGS=$scratch/none.txt
 failed=0
 fail() { echo "FAIL: $*" >&2; failed=1; }
 
@@ -48,7 +52,7 @@ replies ye | grep '^Yesterday' >/dev/null || fail "'ye' does not offer the title
 [ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
 
 [ "$(replies --v)" = --version ] || fail "'--v' offers: $(replies --v)"
-[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --export --help --version -h " ] ||
+[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --check --export --help --titles --version -h " ] ||
   fail "'-' offers: $(replies - | tr '\n' ' ')"
 
 # MIDI files are offered without ".mid", from here and from midi/.
@@ -69,4 +73,10 @@ export_replies() {
 [ "$(export_replies no)" = notes.txt ] || fail "'--export no' offers: $(export_replies no)"
 export_replies ye song.mid | grep '^Yesterday' >/dev/null ||
   fail "'--export song.mid ye' does not offer the title beginning with Yesterday"
+# An own song's title is offered too, after the built-in ones.
+printf '"Release Jingle" Z10 G3EGE\n<Ship it!>C1 G2 .C0 !\n' >"$scratch/own.txt"
+LIRKEL_SONGS=$scratch/own.txt
+[ "$(replies rel)" = "Release Jingle" ] || fail "'rel' offers: $(replies rel)"
+LIRKEL_SONGS=$scratch/none.txt
+[ -z "$(replies rel)" ] || fail "without the songbook 'rel' offers: $(replies rel)"
 exit $failed

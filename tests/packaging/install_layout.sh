@@ -16,12 +16,15 @@ root=$scratch$prefix
 expected='bin/lirkel
 share/bash-completion/completions/lirkel
 share/doc/lirkel/README.md
+share/lirkel/songs/examples/jingles.txt
 share/man/man1/lirkel.1.gz'
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$expected" ] || fail "installed files differ from the expected ones:
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
 [ -x "$root/bin/lirkel" ] || fail "bin/lirkel is not executable"
+"$root/bin/lirkel" --check "$root/share/lirkel/songs/examples/jingles.txt" >/dev/null ||
+  fail "the example songbook breaks a rule"
 [ -d "$root/share/lirkel/midi" ] || fail "share/lirkel/midi/ was not created"
 # The program must look for MIDI files in the directory the install creates.
 grep -aq "$prefix/share/lirkel/midi/" "$root/bin/lirkel" ||

@@ -182,6 +182,15 @@ run files "$probe" files tiny.mid folder link.mid dangling.mid folder_link nowhe
 windows_dir="Z:${win//\//\\}\\tests\\windows\\"
 expect files "tiny.mid 1\r\nfolder 0\r\nlink.mid 1\r\ndangling.mid 0\r\nfolder_link 0\r\nnowhere.mid 0\r\ndirectory ${windows_dir//\\/\\\\}\r\n"
 
+# ---- Own songs: songs\ beside the program -----------------------------------
+rm -rf "$win/songs" && mkdir "$win/songs"
+printf '"Wine Jingle" Z01 G3EG\r\n<Cheers!>C1 !\r\n' >"$win/songs/own.txt"
+run own_titles "$lirkel" --titles
+grep -q '^Wine Jingle' "$cwd/own_titles.out" || fail "own_titles: songs\\ beside the program was not read"
+run own_song "$lirkel" wine
+expect own_song '\r\n"Wine Jingle"\r\nCheers! '
+rm -rf "$win/songs"
+
 # ---- The end of the process: the exit hook chain, then the shut-down --------
 for how in normal crash throw; do
   run "exit_$how" "$probe" exit "$how"

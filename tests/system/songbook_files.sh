@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Songbook files from outside, on the real file system: what cannot be a
+# songbook (a FIFO, a dangling link, a 2 MB file, binary bytes, a folder
+# that leads back to itself) is skipped without a hang and named by
+# --check; a title search that finds nothing says so in one line.
+#   songbook_files.sh LIRKEL SCRATCH_DIR
+set -uo pipefail
+lirkel=$1 scratch=$2
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+
+rm -rf "$scratch" && mkdir -p "$scratch/songs/sub" && cd "$scratch" || exit 1
+printf '"Good Song" Z10 CDE\n<Fine.>F G !\n' >songs/good.txt
+printf '"Below It" Z10 C !\n' >songs/sub/below.txt
+ln -s . songs/loop
+mkfifo songs/fifo.txt
+ln -s nowhere songs/dangling.txt
+head -c 2000000 /dev/zero | tr '\0' '\n' >songs/big.txt
+printf '"Bin\0ary" Z10 C !\n' >songs/bin.txt
+export LIRKEL_SONGS=$scratch/songs HOME=$scratch
+
+check=$(timeout 10 "$lirkel" --check </dev/null)
+[ $? -eq 1 ] || fail "--check should exit 1: $check"
+for expected in "fifo.txt: skipped: not a regular file" "dangling.txt: skipped: No such file" \
+  "big.txt: skipped: larger than 1 MB" "bin.txt: skipped: not text"; do
+  grep -qF "$expected" <<<"$check" || fail "--check does not say: $expected"
+done
+grep -q 'loop\|sub' <<<"$check" && fail "--check read below the folder: $check"
+
+titles=$(timeout 10 "$lirkel" --titles </dev/null)
+grep -qx 'Good Song' <<<"$titles" || fail "--titles misses the good song"
+grep -q 'Below It' <<<"$titles" && fail "--titles read a subfolder"
+
+timeout 10 "$lirkel" qqqqq </dev/null >out 2>err
+[ $? -eq 0 ] || fail "a title search that finds nothing should still exit 0"
+[ "$(wc -l <err)" -eq 1 ] && grep -q 'left out for a fault: 4' err ||
+  fail "a search that finds nothing should say once what was left out: $(cat err)"
+exit $failed
