@@ -6,6 +6,7 @@
 #include "driver/program.h"
 #include "library/library_store.h"
 #include "library/listing.h"
+#include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/fake/fake_platform.h"
 #include "player/interpreter.h"
@@ -97,22 +98,37 @@ bool freshMachine() {
 struct Played {
   int midiNote = restNote;
   std::int64_t ms = 0;
+  std::string lyric;  // written after the note or rest before, so sung from this one
 };
 
 // The notes and rests among the calls the machine recorded from `first` on:
 // a note is a note-on, a wait and a note-off; a wait on its own is a rest.
+// Each takes the output written since the wait of the one before (on this
+// line or an earlier one) as its lyric.
 std::vector<Played> playedSince(std::size_t first) {
   std::vector<Played> played;
   int sounding = restNote;
   const std::vector<fake::Call>& calls = fake::calls();
+  std::size_t lyricFrom = 0;
+  for (std::size_t i = first; i-- > 0;) {
+    if (calls[i].name == "wait") {
+      lyricFrom = calls[i].outputSize;
+      break;
+    }
+  }
+  std::size_t soundedAt = 0;
   for (std::size_t i = first; i < calls.size(); ++i) {
     const fake::Call& call = calls[i];
     if (call.name == "noteOn") {
       sounding = static_cast<int>(call.args[1]);
+      soundedAt = call.outputSize;
     } else if (call.name == "noteOff") {
       sounding = restNote;
     } else if (call.name == "wait") {
-      played.push_back({sounding, call.args[0]});
+      const std::size_t lyricTo = sounding == restNote ? call.outputSize : soundedAt;
+      played.push_back(
+          {sounding, call.args[0], fake::output().substr(lyricFrom, lyricTo - lyricFrom)});
+      lyricFrom = call.outputSize;
     }
   }
   return played;
@@ -123,19 +139,34 @@ std::string lineLabel(const SongSheet& song, std::uint16_t line) {
          std::to_string(song.lastLine) + "), line " + std::to_string(line) + ": ";
 }
 
-// Plays one line of a song as note text and adds what it sounded to the sheet.
+// Whether the player takes the line as note text of its own: the argument
+// resolution neither lists, helps, picks a line nor finds a title in it
+// (finding one writes it out).
+bool resolvesToItself(std::uint16_t number, const ShortText& text) {
+  ShortText resolved = text;
+  std::uint16_t foundLine = 0;
+  std::uint16_t randomLine = 0;
+  const std::size_t outputBefore = fake::output().size();
+  playerState.currentLine = number;
+  resolveArgument(false, resolved, foundLine, randomLine);
+  return fake::output().size() == outputBefore && foundLine == 0 && randomLine == 0 &&
+         resolved == text;
+}
+
+// Plays one line of a song as note text and adds what it sounded, with the
+// lyric written before each note, to the sheet.
 void playLine(std::uint16_t number, const ShortText& text, TextReader& reader, SongSheet& song) {
   const std::vector<ReadNote> read = reader.readLine(text, song);
   if (text.empty()) return;  // an empty argument would ask for the help text
+  const bool ownNoteText = resolvesToItself(number, text);
   const std::size_t firstCall = fake::calls().size();
-  const std::size_t outputBefore = fake::output().size();
   const std::int64_t startMs = fake::nowMs();
   playerState.currentLine = number;
-  playNotationMidi(false, text);
+  playNotationMidi(true, text);
   song.totalMs += fake::nowMs() - startMs;
 
   const std::string where = "line " + std::to_string(number) + ": ";
-  if (fake::output().size() != outputBefore || playerState.currentLine != number + 1) {
+  if (!ownNoteText || playerState.currentLine != number + 1) {
     song.readingFaults.push_back(where + "was not played as note text of its own");
   }
   const std::vector<Played> played = playedSince(firstCall);
@@ -150,8 +181,8 @@ void playLine(std::uint16_t number, const ShortText& text, TextReader& reader, S
                                    std::to_string(played[i].ms) + " ms, the text says " +
                                    lengthName(read[i].exponent, read[i].dotted));
     }
-    song.notes.push_back(
-        {number, played[i].midiNote, read[i].exponent, read[i].dotted, played[i].ms});
+    song.notes.push_back({number, played[i].midiNote, read[i].exponent, read[i].dotted,
+                          played[i].ms, cp1252::cp1252ToUtf8(played[i].lyric)});
   }
 }
 

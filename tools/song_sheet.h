@@ -19,6 +19,9 @@ struct SheetNote {
   int exponent = 1;         // the duration digit in force, as the text reads it
   bool dotted = false;
   std::int64_t ms = 0;  // as played on the virtual clock
+  // UTF-8: what the player wrote since the note before, so the lyric sung
+  // from this note on (and the title, in quotes, before a song's first note).
+  std::string lyric;
 };
 
 struct SongSheet {

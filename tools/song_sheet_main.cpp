@@ -1,7 +1,8 @@
 // song-sheet: reads the song library back as a musician would. Every song is
 // played line by line through the real interpreter on the scripted fake
 // machine; the sheet shows each note's name, octave row and length, every
-// line's time, the song's total time and range, and any broken rule.
+// line's time, its lyric spans with their syllables against the notes they
+// cover, the song's total time and range, and any broken rule.
 //
 //   song-sheet             every song in full
 //   song-sheet --summary   one line per song, then the totals
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/lyric_fit.h"
 #include "tools/song_sheet.h"
 
 namespace {
@@ -57,7 +59,18 @@ void printHeading(std::size_t number, const SongSheet& song) {
   std::printf("\n");
 }
 
+// "<Wake up, friend,> 4/4  <the road is call-ing,> 4/5": syllables/notes.
+void printLyrics(const LyricLine& line) {
+  std::printf("          %d/%d:", line.syllables, line.notes);
+  for (const LyricSpan& span : line.spans) {
+    std::printf("  <%s> %d/%d", span.text.c_str(), span.syllables, span.notes);
+  }
+  std::printf("\n");
+}
+
 void printNotes(const SongSheet& song) {
+  const std::vector<LyricLine> lyrics = lyricLines(song);
+  auto nextLyrics = lyrics.begin();
   std::size_t i = 0;
   while (i < song.notes.size()) {
     const std::uint16_t line = song.notes[i].line;
@@ -69,12 +82,13 @@ void printNotes(const SongSheet& song) {
       text += " " + noteName(note.midiNote) + lengthName(note.exponent, note.dotted).substr(1);
     }
     std::printf("    %3u %5.1f s:%s\n", line, static_cast<double>(ms) / 1000.0, text.c_str());
+    if (nextLyrics != lyrics.end() && nextLyrics->line == line) printLyrics(*nextLyrics++);
   }
 }
 
 std::vector<std::string> faultsOf(const SongSheet& song) {
   std::vector<std::string> faults = song.readingFaults;
-  for (const auto& rule : {playingTimeFaults, rangeFaults, durationDigitFaults}) {
+  for (const auto& rule : {playingTimeFaults, rangeFaults, durationDigitFaults, lyricFitFaults}) {
     const std::vector<std::string> found = rule(song);
     faults.insert(faults.end(), found.begin(), found.end());
   }

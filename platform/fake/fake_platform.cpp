@@ -32,7 +32,8 @@ bool keyDue(const KeyPress& key) {
 }  // namespace
 
 void record(std::string name, std::vector<std::int64_t> args, std::string text) {
-  world().calls.push_back({world().now, std::move(name), std::move(args), std::move(text)});
+  world().calls.push_back(
+      {world().now, std::move(name), std::move(args), std::move(text), world().output.size()});
 }
 
 void advanceClock(std::int64_t ms) { world().now += ms; }

@@ -3,6 +3,7 @@
 // answers what the test tells it to.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -20,6 +21,7 @@ struct Call {
   std::string name;
   std::vector<std::int64_t> args;
   std::string text;
+  std::size_t outputSize = 0;  // how much had been written to standard output
 };
 
 // A key press that becomes pending after a number of input reads, or at a

@@ -1,5 +1,6 @@
 // The musical shape of the library songs: each plays 10 s to 4 min at its
-// tempo, stays within octave rows 2..6 and writes no duration digit above 5.
+// tempo, stays within octave rows 2..6, writes no duration digit above 5 and
+// fits its lyrics to its notes.
 // The songs are read by the song sheet, which plays them through the real
 // interpreter; invented songs show that each rule catches what it should.
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/lyric_fit.h"
 #include "tools/song_sheet.h"
 #include "world.h"
 
@@ -55,6 +57,10 @@ TEST_F(LibrarySongs, EveryNoteLiesInOctaveRowsTwoToSix) {
 
 TEST_F(LibrarySongs, NoDurationDigitIsAboveFive) {
   for (const SongSheet& song : librarySongs()) EXPECT_EQ(allOf(durationDigitFaults(song)), "");
+}
+
+TEST_F(LibrarySongs, EveryLyricLineFitsItsNotes) {
+  for (const SongSheet& song : librarySongs()) EXPECT_EQ(allOf(lyricFitFaults(song)), "");
 }
 
 class SongSheetRules : public FreshProcess {};
@@ -146,4 +152,65 @@ TEST_F(SongSheetRules, SongWithoutEndMarkIsReportedAndTheNextStillRead) {
   EXPECT_EQ(allOf(songs[0].readingFaults), "the song has no end mark\n");
   EXPECT_EQ(songs[1].firstLine, 3);
   EXPECT_TRUE(songs[1].readingFaults.empty());
+}
+
+TEST_F(SongSheetRules, LyricSpansAreWhatThePlayerWritesBeforeEachNote) {
+  const auto songs = inventedSongs({
+      "\"Span Count\"Z20XH<Wake up, friend,>C2DE<the road is call-ing,>F_2GA.H",
+      "",                                                  // an empty line between
+      "<H\xE5l-ler - du>XIC3#C<i nat-ten vakt?>D1EF<>G!",  // library text is Windows-1252
+  });
+  ASSERT_EQ(songs.size(), 1u);
+  const std::vector<LyricLine> lines = lyricLines(songs[0]);
+  ASSERT_EQ(lines.size(), 2u);
+  // The title is no lyric; a rest covers nothing; an empty lyric opens no span.
+  EXPECT_EQ(lines[0].line, 1);
+  ASSERT_EQ(lines[0].spans.size(), 2u);
+  EXPECT_EQ(lines[0].spans[0].text, "Wake up, friend,");
+  EXPECT_EQ(lines[0].spans[0].syllables, 3);
+  EXPECT_EQ(lines[0].spans[0].notes, 3);
+  EXPECT_EQ(lines[0].spans[1].syllables, 5);
+  EXPECT_EQ(lines[0].spans[1].notes, 4);
+  EXPECT_EQ(lines[0].rhythm, "4 4 4 4 4 4 4.");
+  // A lone hyphen is no syllable; letters beyond ASCII are letters, and the
+  // span comes back in UTF-8.
+  EXPECT_EQ(lines[1].line, 3);
+  EXPECT_EQ(lines[1].spans[0].text, "Hål-ler - du");
+  EXPECT_EQ(lines[1].syllables, 7);
+  EXPECT_EQ(lines[1].notes, 6);
+  EXPECT_EQ(lines[1].spans[1].notes, 4);
+  EXPECT_EQ(syllableCount("\"Title Words\" ev-ery-one, a-gain."), 5);
+}
+
+TEST_F(SongSheetRules, LyricFitAllowsAFewHeldNotesButNoMoreThanTheSongItselfSings) {
+  const auto songs = inventedSongs({
+      "\"Fit Check\"Z20XH<Sing a long song,>C2DEF",  // one syllable a note
+      "<hold it there,>C2DEF",                       // one note held: fits
+      "<hold it,>C2DEF",                             // line 1 sings these notes one by one
+      "<hold this long>C2DEFGA",                     // three held notes, a rhythm of its own
+      "<far too ma-ny words>C2DE",
+      "<Ah.>C3DEFG!",
+  });
+  ASSERT_EQ(songs.size(), 1u);
+  const std::vector<std::string> faults = lyricFitFaults(songs[0]);
+  ASSERT_EQ(faults.size(), 3u) << allOf(faults);
+  EXPECT_NE(faults[0].find("line 3: 2 syllables on 4 notes; line 1 of the same rhythm has 0"),
+            std::string::npos)
+      << faults[0];
+  EXPECT_NE(faults[1].find("line 5: 5 syllables on 3 notes: more syllables than notes"),
+            std::string::npos)
+      << faults[1];
+  EXPECT_NE(faults[2].find("line 6: 1 syllables on 5 notes: more than 3 notes without"),
+            std::string::npos)
+      << faults[2];
+}
+
+TEST_F(SongSheetRules, LineThePlayerWouldTakeForACommandIsAReadingFault) {
+  const auto songs = inventedSongs({
+      "\"Odd Lines\"Z20XH<la>C0",
+      "L ",  // would list the library
+      "<la>C0!",
+  });
+  ASSERT_EQ(songs.size(), 1u);
+  EXPECT_EQ(allOf(songs[0].readingFaults), "line 2: was not played as note text of its own\n");
 }
