@@ -1,18 +1,26 @@
 #!/usr/bin/python3
-"""Sound figures of the program, with its peers side by side where they do the
-same work. Sound goes to a captured ALSA "default" device read at real-time
-speed, so no sound card is needed and every player is paced alike.
+"""Start-up and sound figures of the program, with its peers side by side
+where they do the same work. Sound goes to a captured ALSA "default" device
+read at real-time speed, so no sound card is needed and every player is paced
+alike.
 
-    bench/sound_bench.py [--build DIR] [--runs N] [--quick]
+    bench/sound_bench.py [--build DIR] [--runs N] [--quick] [--startup-only]
 
-DIR is a build directory holding lirkel and tests/audio/lirkel_fontless
-(default: build/release, else the newest build-* or build/test-plain).
---quick shortens the timing tune from 60 s to 15 s.
+DIR is a build directory with the tests (lirkel, tests/audio/lirkel_fontless
+and bench/lirkel_synth_steps; default: build/release, else the newest build-*
+or build/test-plain). --quick shortens the timing tune from 60 s to 15 s.
+--startup-only prints the start-up figures alone.
 
-Figures:
-  start to first sound  process start to the first audible sample, one note
-                        (warm: the best and the median of N runs)
+Start-up figures (bench/startup.py), each beside its target:
+  whole process         wall time of the text-only runs (--version, the help
+                        text, the listing), beside an empty program
+  start to first sound  process start to the first audible sample, one note,
+                        tones and synthesizer, beside the FluidSynth command
+                        line and timidity when installed
   peak memory           the largest resident set of the process
+  synthesizer's start   opening the runtime, the synthesizer, the SoundFont,
+                        the audio driver, each timed in the program's own code
+Sound figures:
   CPU while playing     user + system time over wall time, a tune playing
   CPU while waiting     the same, over 3 s of waiting for a key in a
                         terminal after a MIDI file has ended
@@ -24,7 +32,6 @@ import argparse
 import fcntl
 import os
 import pty
-import statistics
 import subprocess
 import sys
 import termios
@@ -35,8 +42,8 @@ TOP = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(TOP, "tests", "audio"))
 
 from audio_lib import Machine, PacedReader, midi_file  # noqa: E402
-
-FONT = os.path.realpath("/usr/share/sounds/sf2/default-GM.sf2")
+import startup  # noqa: E402
+from startup import run_measured  # noqa: E402
 
 
 def find_build(given):
@@ -45,48 +52,8 @@ def find_build(given):
         key=os.path.getmtime, reverse=True) + [os.path.join(TOP, "build", "test-plain")]
     for build in candidates:
         if build and os.path.exists(os.path.join(build, "lirkel")):
-            return build
+            return os.path.abspath(build)  # the players run in a directory of their own
     sys.exit("no build with lirkel found; give --build DIR")
-
-
-def run_measured(machine, argv, stdin=subprocess.DEVNULL):
-    """Runs argv with paced capture; answers (first sound s, wall s, peak RSS MB, CPU s)."""
-    reader = PacedReader(machine.fifo)
-    reader.start()
-    started = time.monotonic()
-    proc = subprocess.Popen(argv, stdin=stdin, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, env=machine.env(), cwd=machine.home)
-    _, _, usage = os.wait4(proc.pid, 0)
-    wall = time.monotonic() - started
-    proc.returncode = 0
-    time.sleep(0.05)
-    reader.finish()
-    first = reader.first_sound_at - started if reader.first_sound_at else float("nan")
-    return first, wall, usage.ru_maxrss / 1024, usage.ru_utime + usage.ru_stime
-
-
-def peers(machine):
-    note = machine.path("one.mid")
-    with open(note, "wb") as f:
-        f.write(midi_file([(69, 240)]))
-    players = {"lirkel A2 (synth)": [LIRKEL, "Z10A2"]}
-    if os.path.exists("/usr/bin/fluidsynth"):
-        players["fluidsynth -ni"] = ["/usr/bin/fluidsynth", "-ni", "-a", "alsa", "-q", FONT, note]
-    if os.path.exists("/usr/bin/timidity"):
-        players["timidity -Os"] = ["/usr/bin/timidity", "-Os", "-x", f"soundfont {FONT}", note]
-    players["lirkel A2 (tones)"] = [LIRKEL_FONTLESS, "Z10A2"]
-    return players
-
-
-def start_to_sound(runs):
-    print(f"SoundFont: {FONT}")
-    print(f"{'one note':22} {'first sound best/median':>24} {'peak RSS':>10} {'CPU':>8}")
-    with Machine("paced") as machine:
-        for name, argv in peers(machine).items():
-            results = [run_measured(machine, argv) for _ in range(runs + 1)][1:]  # first run warms
-            firsts = [r[0] * 1000 for r in results]
-            print(f"{name:22} {min(firsts):11.1f} / {statistics.median(firsts):6.1f} ms "
-                  f"{max(r[2] for r in results):7.1f} MB {statistics.median(r[3] for r in results) * 1000:6.0f} ms")
 
 
 def cpu_while_waiting():
@@ -122,13 +89,13 @@ def cpu_while_waiting():
 def wall_time(program, tune, mode):
     with Machine(mode) as machine:
         if mode == "paced":
-            _, wall, rss, cpu = run_measured(machine, [program, tune])
-            return wall, rss, cpu
+            _, wall, cpu = run_measured(machine, [program, tune])
+            return wall, cpu
         started = time.monotonic()
         proc = subprocess.Popen([program, tune], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, env=machine.env(), cwd=machine.home)
         _, _, usage = os.wait4(proc.pid, 0)
-        return time.monotonic() - started, usage.ru_maxrss / 1024, usage.ru_utime + usage.ru_stime
+        return time.monotonic() - started, usage.ru_utime + usage.ru_stime
 
 
 def timing(quick):
@@ -140,13 +107,13 @@ def timing(quick):
     tune = "Z80C5" + "".join(letters[i % 7] for i in range(1, notes))
     nominal = (notes - 1) * 0.25
     for name, program, mode in (("tones", LIRKEL_FONTLESS, "file"), ("synth", LIRKEL, "paced")):
-        short, _, _ = wall_time(program, "Z80C5", mode)
-        wall, rss, cpu = wall_time(program, tune, mode)
+        short, _ = wall_time(program, "Z80C5", mode)
+        wall, cpu = wall_time(program, tune, mode)
         own = wall - short
         print(f"{notes * 0.25:.0f} s tune, {name}: wall {wall:.3f} s, start-up and ending "
               f"{short - 0.25:.3f} s, the tune itself {own + 0.25:.3f} s "
               f"({100 * (own - nominal) / nominal:+.3f} % off), CPU {100 * cpu / wall:.1f} % of one "
-              f"core, peak RSS {rss:.1f} MB")
+              f"core")
 
 
 def main():
@@ -155,12 +122,18 @@ def main():
     parser.add_argument("--build")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--startup-only", action="store_true")
     args = parser.parse_args()
     build = find_build(args.build)
     LIRKEL = os.path.join(build, "lirkel")
     LIRKEL_FONTLESS = os.path.join(build, "tests", "audio", "lirkel_fontless")
-    print(f"build: {build}")
-    start_to_sound(args.runs)
+    print(f"build: {build}; SoundFont: {startup.FONT}; {os.cpu_count()} cores, load "
+          + " ".join(f"{load:.1f}" for load in os.getloadavg()))
+    startup.report(LIRKEL, LIRKEL_FONTLESS, os.path.join(build, "bench", "lirkel_synth_steps"),
+                   args.runs, 8 * args.runs)
+    if args.startup_only:
+        return
+    print()
     cpu_while_waiting()
     timing(args.quick)
 
