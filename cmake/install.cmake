@@ -17,6 +17,23 @@ install(DIRECTORY DESTINATION share/lirkel/midi)
 install(FILES library/examples/jingles.txt DESTINATION share/lirkel/songs/examples)
 
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The changelog, in Debian's form, made from CHANGELOG.md and compressed
+# without a time stamp so that the package is the same whenever it is built.
+set(LIRKEL_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+set(LIRKEL_MAINTAINER "Lirkel maintainers <lirkel@example.org>")
+add_custom_command(OUTPUT ${LIRKEL_CHANGELOG}
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md
+    -DOUTPUT=${CMAKE_CURRENT_BINARY_DIR}/changelog "-DMAINTAINER=${LIRKEL_MAINTAINER}"
+    -P ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian_changelog.cmake
+  COMMAND gzip -9 -n -f ${CMAKE_CURRENT_BINARY_DIR}/changelog
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md
+    ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian_changelog.cmake
+  COMMENT "Writing the changelog"
+  VERBATIM)
+add_custom_target(lirkel_changelog ALL DEPENDS ${LIRKEL_CHANGELOG})
+install(FILES ${LIRKEL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The manual page, compressed as Debian keeps them; man reads it either way.
 set(LIRKEL_MAN_PAGE ${CMAKE_CURRENT_BINARY_DIR}/lirkel.1.gz)
@@ -55,22 +72,28 @@ install(FILES ${LIRKEL_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-com
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lirkel)
 set(CPACK_PACKAGE_VENDOR "Lirkel")
-set(CPACK_PACKAGE_CONTACT "Lirkel maintainers <lirkel@example.org>")
+set(CPACK_PACKAGE_CONTACT "${LIRKEL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- lirkel plays one tune and exits: note text written on the command line
- (lirkel G3EGEGE), a song from its built-in library found by the first five
- letters of its title, or a random song. Handy at the end of a long build:
- make && lirkel G3EGEGE || lirkel -")
-# Depends: the libraries the program is linked with, as dpkg-shlibdeps finds them.
+# CPack puts the summary first and indents each line of this text.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Lirkel plays one tune and exits, so that a long job can end with a sound
+that says it is done, and how it went: make && lirkel G3EGEGE || lirkel -
+
+A tune is note text written on the command line, a song of its built-in
+library or of your own songbooks found by the first letters of its title,
+or a Standard MIDI File. Titles and lyrics print in time; a key stops it.
+It plays through FluidSynth with a General MIDI SoundFont when both are
+installed, else as plain tones, and can save a tune as MIDI or WAV.")
+# Depends: the libraries the program is linked with, as dpkg-shlibdeps finds
+# them (ALSA and the C and C++ runtimes). FluidSynth is opened when a tune
+# plays, if it is installed, and gives the tunes their instruments together
+# with a General MIDI SoundFont.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# A General MIDI SoundFont gives the synthesizer its instruments.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm | timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libfluidsynth3, fluid-soundfont-gm | timgm6mb-soundfont")
 include(CPack)
 
 if(LIRKEL_BUILD_TESTS)

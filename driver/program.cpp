@@ -63,7 +63,8 @@ bool answerStandardSwitch(const ShortText& argument) {
     return true;
   }
   if (argument == "--version ") {
-    writeTextLine(ShortText(ModuleName) + VersionText);
+    // The package's version after the module's own texts.
+    writeTextLine(ShortText(ModuleName) + VersionText + " lirkel " + LIRKEL_PACKAGE_VERSION);
     return true;
   }
   return false;

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The Debian package: cpack builds it; its Depends name the package of every
-# library the program is linked with, and Recommends a General MIDI
-# SoundFont; dpkg installs it into a scratch root (checking Depends against
-# the packages installed on this machine), the installed program answers
-# --help and --version, and dpkg removes it again.
-#   debian_package.sh BUILD_DIR PREFIX VERSION SCRATCH_DIR
+# The Debian package: cpack builds it; lintian finds no error and no warning;
+# its Depends name the package of every library the program is linked with
+# and nothing else, and it Recommends FluidSynth and a General MIDI
+# SoundFont; its changelog, the package and --version give one version; a
+# second build from another folder gives the same bytes; dpkg installs it
+# into a scratch root (checking Depends against the packages installed on
+# this machine), the installed program answers --help and --version, and
+# dpkg removes it again.
+#   debian_package.sh BUILD_DIR PREFIX VERSION SCRATCH_DIR SOURCE_DIR
 set -uo pipefail
-build=$1 prefix=$2 version=$3 scratch=$4
+build=$1 prefix=$2 version=$3 scratch=$4 source=$5
+# Every time stamp in the package comes from here, in both builds.
+export SOURCE_DATE_EPOCH=1796860800
 failed=0
 fail() { echo "FAIL: $*" >&2; failed=1; }
 die() { echo "FAIL: $*" >&2; exit 1; }
@@ -30,8 +35,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 contents=$(dpkg-deb -c "$deb")
 awk '$2 != "root/root" { bad = 1 } END { exit bad }' <<<"$contents" ||
   fail "files not owned by root: $contents"
-for path in "bin/lirkel" "share/man/man1/lirkel.1.gz" \
-    "share/bash-completion/completions/lirkel" "share/lirkel/midi/"; do
+for path in "bin/lirkel" "share/man/man1/lirkel.1.gz" "share/doc/lirkel/copyright" \
+    "share/doc/lirkel/changelog.gz" "share/bash-completion/completions/lirkel" "share/lirkel/midi/"; do
   grep -q " \./${prefix#/}/$path\$" <<<"$contents" || fail "the package lacks $prefix/$path"
 done
 
@@ -49,11 +54,13 @@ for library in $needed; do
   [ -n "$owner" ] || { fail "no package holds $library ($path)"; continue; }
   grep -qxF "$owner" <<<"$depend_names" || fail "Depends lacks $owner (for $library): $depends"
 done
-grep -q fluidsynth <<<"$needed" && ! grep -q libfluidsynth <<<"$depends" &&
-  fail "linked with FluidSynth but Depends does not name it"
+# FluidSynth is opened when a tune plays: not linked, not required.
+grep -q fluidsynth <<<"$needed" && fail "the program is linked with FluidSynth: $needed"
+grep -q fluidsynth <<<"$depends" && fail "Depends names FluidSynth: $depends"
 
-# Recommends: a General MIDI SoundFont, by names apt knows.
+# Recommends: FluidSynth and a General MIDI SoundFont, by names apt knows.
 recommends=$(field Recommends)
+grep -q 'libfluidsynth3' <<<"$recommends" || fail "Recommends no FluidSynth: $recommends"
 grep -qE 'soundfont' <<<"$recommends" || fail "Recommends no SoundFont: $recommends"
 known=0
 for name in $(tr ',|' '  ' <<<"$recommends"); do
@@ -64,6 +71,30 @@ for name in $(tr ',|' '  ' <<<"$recommends"); do
   fi
 done
 [ $known = 1 ] || fail "apt knows none of the Recommends: $recommends"
+
+# The changelog's newest entry is this version.
+changelog_version=$(zcat "$scratch/unpacked$prefix/share/doc/lirkel/changelog.gz" | head -1 |
+  sed -n 's/^lirkel (\(.*\)) .*/\1/p')
+[ "$changelog_version" = "$version" ] || fail "the changelog's newest entry is $changelog_version"
+
+# lintian: no error and no warning (informational tags are allowed).
+if command -v lintian >/dev/null; then
+  lintian --allow-root --tag-display-limit 0 "$deb" >"$scratch/lintian.out" 2>&1
+  grep -E '^[EW]: ' "$scratch/lintian.out" && fail "lintian: $(grep -E '^[EW]: ' "$scratch/lintian.out")"
+else
+  fail "lintian is not installed"
+fi
+
+# Reproducible: the same package from a second build in another folder.
+second=$scratch/second
+cmake -S "$source" -B "$second/build" -G Ninja -DCMAKE_BUILD_TYPE="$(sed -n \
+  's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")" -DLIRKEL_BUILD_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX="$prefix" >"$scratch/second.log" 2>&1 &&
+  cmake --build "$second/build" >>"$scratch/second.log" 2>&1 &&
+  cpack --config "$second/build/CPackConfig.cmake" -G DEB -B "$second/out" >>"$scratch/second.log" 2>&1 ||
+  fail "the second build failed: $(tail -20 "$scratch/second.log")"
+cmp -s "$deb" "$second/out/$(basename "$deb")" ||
+  fail "two builds of the same source give different packages"
 
 # Install into a scratch root whose package database is this machine's, so
 # dpkg checks the Depends against what is really installed here.
@@ -78,7 +109,8 @@ installed=$root$prefix/bin/lirkel
 help=$("$installed" --help </dev/null) || fail "installed lirkel --help exited with $?"
 [[ $help == "# grenmyrsbolag # LIRKEL32 2010 "* ]] || fail "installed lirkel --help wrote: $help"
 [ "$(wc -l <<<"$help")" -ge 10 ] || fail "the help is cut short: $help"
-[[ $("$installed" --version </dev/null) == "LIRKEL32 2010 "* ]] || fail "installed lirkel --version"
+[[ $("$installed" --version </dev/null) == "LIRKEL32 2010 "*" lirkel $version" ]] ||
+  fail "installed lirkel --version: $("$installed" --version </dev/null)"
 [ -d "$root$prefix/share/lirkel/midi" ] || fail "the MIDI directory was not installed"
 
 run_dpkg -r lirkel >"$scratch/dpkg.out" 2>&1 || fail "dpkg -r failed: $(cat "$scratch/dpkg.out")"

@@ -16,6 +16,8 @@ root=$scratch$prefix
 expected='bin/lirkel
 share/bash-completion/completions/lirkel
 share/doc/lirkel/README.md
+share/doc/lirkel/changelog.gz
+share/doc/lirkel/copyright
 share/lirkel/songs/examples/jingles.txt
 share/man/man1/lirkel.1.gz'
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)

@@ -43,7 +43,7 @@ TEST(StandardSwitches, HelpAndShortHelpWriteTheHelpOfTheQuestionMarkAndTheSwitch
 TEST(StandardSwitches, VersionIsOneLineWithModuleNameAndVersionText) {
   const std::string version = outputOfRun({"--version"});
   EXPECT_FALSE(soundWasTouched());
-  EXPECT_EQ(version, "LIRKEL32" + VersionText.str() + "\n");
+  EXPECT_EQ(version, "LIRKEL32" + VersionText.str() + " lirkel " + LIRKEL_PACKAGE_VERSION + "\n");
   EXPECT_EQ(version.rfind("LIRKEL32 2010" + BuildDate.str() + " ", 0), 0u) << version;
 }
 
