@@ -68,14 +68,15 @@ void listTitle(Listing& listing, const ShortText& title) {
   // A page shorter than the banner pauses after every row.
   if (listing.linesOnPage >= playerState.screenRows) {
     listing.linesOnPage = 0;
-    // Without a terminal (a pipe, a file) nobody can press Enter: no pause.
-    if (keysCanArrive()) pause();
+    // Output to a pipe or file, or input from one: nobody reads a prompt or
+    // can press Enter, so no pause.
+    if (pagingPossible()) pause();
   }
 }
 
 void endListing(Listing& listing) {
   if (!listing.row.empty()) writeTextLine(listing.row);
-  if (listing.linesOnPage == 0 || !keysCanArrive()) return;
+  if (listing.linesOnPage == 0 || !pagingPossible()) return;
   writeText(pagePrompt);
   // Keys pressed before the prompt do not answer it.
   while (checkKey() != 0) {

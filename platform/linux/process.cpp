@@ -23,7 +23,9 @@ char** argumentValues = nullptr;
 volatile sig_atomic_t pendingSignal = 0;
 int wakePipe[2] = {-1, -1};
 
-constexpr int terminatingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+// SIGPIPE is not among them: it is ignored, so that a write to a closed pipe
+// fails with EPIPE and ends the run quietly (see output.cpp).
+constexpr int terminatingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int fatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 // What was installed before ours (a sanitizer's report, for instance); it
@@ -53,8 +55,6 @@ void atProcessEnd() {
 void onTerminatingSignal(int signal) {
   const int savedErrno = errno;
   if (pendingSignal != 0) {
-    // Every write to a closed pipe repeats SIGPIPE; the first one counts.
-    if (signal == SIGPIPE) return;
     // Asked again before the main thread got to the first one: end now.
     posix::restoreTerminalMode();
     dieBy(signal);
@@ -139,6 +139,7 @@ void installSignalHandlers() {
     wakePipe[0] = wakePipe[1] = -1;
   }
   for (int signal : terminatingSignals) install(signal, onTerminatingSignal);
+  std::signal(SIGPIPE, SIG_IGN);
   install(SIGTSTP, onStop);
   install(SIGCONT, onContinue);
   for (int i = 0; i < fatalCount; ++i) {
@@ -157,6 +158,13 @@ void endBySignal() {
   runProcessEnd();
   flushStdout();
   dieBy(signal);
+}
+
+void endQuietly() {
+  runProcessEnd();
+  // A signal that asked to end the run still decides how it ends.
+  if (pendingSignal != 0) dieBy(pendingSignal);
+  _exit(0);
 }
 
 int signalWakeDescriptor() { return wakePipe[0]; }

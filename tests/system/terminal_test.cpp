@@ -1,6 +1,9 @@
 // The program and its console layer on a real (pseudo-)terminal: key
 // decoding, waits that sleep, and the terminal mode after every kind of end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -9,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "pty_session.h"
 
@@ -164,10 +168,9 @@ TEST(TheProgram, ATuneEndsByItselfWithTypedAheadKeysIgnored) {
 
 TEST(TheProgram, TerminatingSignalsEndItByTheSameSignalWithTheTerminalRestored) {
   for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    SCOPED_TRACE(strsignal(number));
+    SCOPED_TRACE(std::to_string(number) + " " + strsignal(number));
     Session session(pty::command({LIRKEL_PROGRAM, longTune}));
     ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
-    pause(100);
     if (number == SIGINT) {
       session.type("\x03");  // Ctrl+C, turned into the signal by the terminal
     } else {
@@ -234,6 +237,101 @@ TEST(TheProgram, RedirectedOutputIsCompleteWhenASignalEndsTheRun) {
   EXPECT_EQ(fromTitle(fileText(path)), "\n\"Cut short\"\nfirst ");
   EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
   unlink(path.c_str());
+}
+
+TEST(TheProgram, AListingToAFileAtATerminalEndsWithoutAKey) {
+  const std::string path = temporaryPath("listing");
+  Options options = pty::command({LIRKEL_PROGRAM, "L"});
+  options.stdoutFile = path;
+  options.rows = 10;  // several pages
+  Session session(options);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000)) << "the listing waited for Enter";
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_EQ(end.code, 0);
+  const std::string listing = fileText(path);
+  EXPECT_NE(listing.find("MusikBibliotek"), std::string::npos);
+  EXPECT_EQ(listing.find("tryck"), std::string::npos) << "a prompt went into the file";
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+  unlink(path.c_str());
+}
+
+// The program with standard output into a pipe and input from /dev/null, as
+// in `lirkel ... | reader`.
+struct PipedRun {
+  pid_t pid = -1;
+  int reader = -1;
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+
+  explicit PipedRun(const char* argument) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+      dup2(ends[1], STDOUT_FILENO);
+      const int none = open("/dev/null", O_RDONLY);
+      dup2(none, STDIN_FILENO);
+      execl(LIRKEL_PROGRAM, LIRKEL_PROGRAM, argument, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ends[1]);
+    reader = ends[0];
+  }
+  ~PipedRun() {
+    if (reader >= 0) close(reader);
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  double elapsedMs() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+        .count();
+  }
+  // Reads until the text has come or the time is over.
+  bool waitFor(std::string_view text, int timeoutMs) {
+    std::string got;
+    while (got.find(text) == std::string::npos && elapsedMs() < timeoutMs) {
+      pollfd ready{reader, POLLIN, 0};
+      if (poll(&ready, 1, 50) <= 0) continue;
+      char buffer[4096];
+      const ssize_t count = read(reader, buffer, sizeof buffer);
+      if (count <= 0) return false;
+      got.append(buffer, static_cast<std::size_t>(count));
+    }
+    return got.find(text) != std::string::npos;
+  }
+  void closeReader() {
+    close(reader);
+    reader = -1;
+  }
+  int waitStatus() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    return status;
+  }
+};
+
+TEST(TheProgram, APipeReaderGetsTheTextAsItIsWrittenAndAClosedPipeEndsTheRunWithZero) {
+  {
+    // Two notes of two seconds: the title and the first lyric come at once,
+    // and the write of the second lyric after the reader has gone ends the
+    // run there, quietly.
+    PipedRun run("Z20\"Piped\"<first>C0<second>C0");
+    ASSERT_TRUE(run.waitFor("first", 1500)) << "the text waited for the end of the tune";
+    run.closeReader();
+    const int status = run.waitStatus();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_LT(run.elapsedMs(), 3500);
+  }
+  for (const char* argument : {"L", "?"}) {
+    SCOPED_TRACE(argument);
+    PipedRun run(argument);  // like `lirkel L | true`
+    run.closeReader();
+    const int status = run.waitStatus();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
 }
 
 }  // namespace
