@@ -1,6 +1,8 @@
-// Ending the process cleanly when a terminating signal arrives (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT). SIGPIPE is ignored instead: a closed output ends
-// the run quietly (endQuietly). The handler only records the signal and
+// Ending the process cleanly when a terminating signal arrives: every signal
+// whose default action ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+// SIGUSR1, SIGALRM, SIGXCPU, the real-time signals, ...), found by walking
+// all signal numbers up to SIGRTMAX. SIGPIPE is ignored instead: a closed
+// output ends the run quietly (endQuietly). The handler only records the signal and
 // wakes the blocking waits through a pipe; every blocking wait of the Linux
 // back end watches that pipe and calls endBySignal() on the main thread, which
 // runs the exit hook chain (closing MIDI output) and the shut-down (restoring
