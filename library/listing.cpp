@@ -1,5 +1,6 @@
 #include "library/listing.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "console/console.h"
@@ -9,6 +10,9 @@
 
 namespace {
 
+// Two halves of a row, each padded to its width less one, must fit in one
+// text: on windows wider than 257 columns the halves stay this wide.
+constexpr std::int32_t widestHalf = (ShortText::capacity + 1) / 2;
 constexpr std::string_view pagePrompt = "tryck <cr> ";
 constexpr unsigned char enterKey = 13;
 // Written after Enter so that the next row overwrites the prompt.
@@ -58,7 +62,7 @@ void writeListingBanner() {
 }
 
 void listTitle(Listing& listing, const ShortText& title) {
-  const std::int32_t half = playerState.screenCols / 2;
+  const std::int32_t half = std::min<std::int32_t>(playerState.screenCols / 2, widestHalf);
   listing.row.append(title.view());
   listing.row.append(repeatChar(' ', half - static_cast<std::int32_t>(title.size()) - 1).view());
   if (static_cast<std::int32_t>(listing.row.size()) <= half) return;

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -352,6 +353,49 @@ TEST(TheProgram, APipeReaderGetsTheTextAsItIsWrittenAndAClosedPipeEndsTheRunWith
     run.closeReader();
     const int status = run.waitStatus();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+}
+
+// The listing's rows after its three banner lines, on a window of this width.
+std::vector<std::string> listingRows(unsigned short columns) {
+  const std::string path = temporaryPath("listing");
+  Options options = pty::command({LIRKEL_PROGRAM, "L"});
+  options.stdoutFile = path;
+  options.columns = columns;
+  Session session(options);
+  Event end;
+  if (!session.waitEnd(end, 5000)) return {};
+  std::istringstream text(fileText(path));
+  unlink(path.c_str());
+  std::vector<std::string> rows;
+  std::string row;
+  for (int line = 0; std::getline(text, row); ++line) {
+    if (line >= 3) rows.push_back(row);
+  }
+  return rows;
+}
+
+// However wide the window, every title is listed whole, two to a row: a row
+// holds at most 255 characters, so the halves stop growing at 127.
+TEST(TheProgram, AListingOnAWideTerminalShowsEveryTitleWhole) {
+  // Two columns wide, every title stands alone on its row.
+  const std::vector<std::string> titles = listingRows(2);
+  ASSERT_EQ(titles.size(), 49u);
+  for (unsigned short columns : {300, 600}) {
+    SCOPED_TRACE(columns);
+    std::vector<std::string> listed;
+    for (const std::string& row : listingRows(columns)) {
+      // Characters, not UTF-8 bytes.
+      EXPECT_LE(std::count_if(row.begin(), row.end(), [](char c) { return (c & 0xC0) != 0x80; }),
+                255);
+      // Titles are padded far apart; none holds two blanks in a row.
+      for (std::size_t at = 0; at < row.size();) {
+        const std::size_t gap = row.find("  ", at);
+        listed.push_back(row.substr(at, gap - at));
+        at = row.find_first_not_of(' ', gap);
+      }
+    }
+    EXPECT_EQ(listed, titles);
   }
 }
 
