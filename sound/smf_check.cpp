@@ -12,6 +12,27 @@ constexpr std::uint32_t defaultTempoUs = 500'000;  // a quarter note at 120 a mi
 constexpr std::uint8_t setTempo = 0x51;
 constexpr std::uint8_t endOfTrack = 0x2F;
 
+// Meta events of a fixed length; the player drops the whole file when one
+// has another length.
+struct MetaLength {
+  std::uint8_t type;
+  std::uint32_t length;
+};
+constexpr MetaLength fixedMetaLengths[] = {
+    {endOfTrack, 0},
+    {setTempo, 3},  // microseconds a quarter note
+    {0x54, 5},      // SMPTE offset
+    {0x58, 4},      // time signature
+    {0x59, 2},      // key signature
+};
+
+bool wrongMetaLength(std::uint8_t type, std::uint32_t length) {
+  for (const MetaLength& fixed : fixedMetaLengths) {
+    if (fixed.type == type) return fixed.length != length;
+  }
+  return false;
+}
+
 // A cursor over one chunk's bytes; every read checks the end.
 struct Reader {
   const std::uint8_t* at;
@@ -90,11 +111,11 @@ Fault checkTrack(Reader track, Timing& timing) {
       if (!track.byte(type) || !track.number(length)) return Fault::badEvent;
       const std::uint8_t* data = track.at;
       if (!track.skip(length)) return Fault::badEvent;
-      if (type == setTempo) {
-        // The player drops the whole file at a tempo of another length.
-        if (length != 3) return Fault::cannotBePlayed;
-        timing.tempos.push_back({tick, bigEndian(data, 3)});
-      }
+      if (wrongMetaLength(type, length)) return Fault::cannotBePlayed;
+      // A meta event ends running status: the player would read a data byte
+      // after one as another meta event.
+      running = 0;
+      if (type == setTempo) timing.tempos.push_back({tick, bigEndian(data, 3)});
       if (type == endOfTrack) {
         timing.lastTick = std::max(timing.lastTick, tick);
         return Fault::none;
@@ -102,9 +123,9 @@ Fault checkTrack(Reader track, Timing& timing) {
     } else if (status == 0xF0 || status == 0xF7) {
       std::uint32_t length;
       if (!track.number(length) || !track.skip(length)) return Fault::badEvent;
-      // A system-exclusive message ends running status; the player does not
-      // read a data byte right after one.
-      running = 0;
+      // The player knows no escaped bytes (a message that starts with F7).
+      if (status == 0xF7) return Fault::cannotBePlayed;
+      running = 0;  // as after a meta event
     } else {
       return Fault::badEvent;  // real-time and common bytes have no place in a file
     }
