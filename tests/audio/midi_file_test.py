@@ -200,6 +200,12 @@ class RefusesBadFiles(unittest.TestCase):
 
 class EndsCleanly(unittest.TestCase):
     def test_a_signal_mid_note_ends_the_run_at_once(self):
+        # SIGTERM, and signals nobody thinks of that still end a process.
+        for number in (signal.SIGTERM, signal.SIGUSR1, signal.SIGALRM, signal.SIGRTMIN + 3):
+            with self.subTest(int(number)):
+                self.end_by(number)
+
+    def end_by(self, number):
         with Machine("paced") as machine:
             reader = machine._start_reader()
             # One whole note of 9.9 seconds.
@@ -207,7 +213,7 @@ class EndsCleanly(unittest.TestCase):
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                     env=machine.env(), cwd=machine.home)
             time.sleep(0.8)
-            proc.send_signal(signal.SIGTERM)
+            proc.send_signal(number)
             sent = time.monotonic()
             try:
                 proc.wait(timeout=5)
@@ -216,11 +222,13 @@ class EndsCleanly(unittest.TestCase):
                 proc.wait()
             ended = time.monotonic()
             proc.stdout.close()
+            stderr = proc.stderr.read()
             proc.stderr.close()
             samples = reader.finish()
         self.assertLess(ended - sent, 0.5)
+        self.assertEqual(proc.returncode, -number)  # ended by the same signal
+        self.assertEqual(stderr, b"")
         self.assertGreater(loudest(samples), 1000)  # the note was sounding
-
 
 if __name__ == "__main__":
     unittest.main()
