@@ -72,6 +72,8 @@ unsigned char checkKey() { return pollKey(); }
 
 bool keysCanArrive() { return platform::consoleInputIsTerminal(); }
 
+bool pagingPossible() { return keysCanArrive() && platform::stdoutIsTerminal(); }
+
 unsigned char waitForKey() {
   for (;;) {
     const unsigned char key = pollKey();

@@ -36,6 +36,9 @@ unsigned char checkKey();
 
 // Whether a key press can ever arrive (input is a terminal).
 bool keysCanArrive();
+// Whether a person at a terminal both reads the output and can answer a
+// prompt: only then does a listing stop page by page.
+bool pagingPossible();
 // Blocks until a key with a character is pressed and answers it; answers 0
 // at once when no key can ever arrive.
 unsigned char waitForKey();

@@ -1,5 +1,6 @@
 #include "library/listing.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "console/console.h"
@@ -10,6 +11,9 @@
 
 namespace {
 
+// Two halves of a row, each padded to its width less one, must fit in one
+// text: on windows wider than 257 columns the halves stay this wide.
+constexpr std::int32_t widestHalf = (ShortText::capacity + 1) / 2;
 constexpr std::string_view pagePrompt = "tryck <cr> ";
 constexpr unsigned char enterKey = 13;
 // Written after Enter so that the next row overwrites the prompt.
@@ -37,8 +41,9 @@ void writeListingLine(Listing& listing, const ShortText& text) {
   // A page shorter than the banner pauses after every row.
   if (listing.linesOnPage >= playerState.screenRows) {
     listing.linesOnPage = 0;
-    // Without a terminal (a pipe, a file) nobody can press Enter: no pause.
-    if (keysCanArrive()) pause();
+    // Output to a pipe or file, or input from one: nobody reads a prompt or
+    // can press Enter, so no pause.
+    if (pagingPossible()) pause();
   }
 }
 
@@ -88,7 +93,7 @@ void writeListingBanner() {
 }
 
 void listTitle(Listing& listing, const ShortText& title) {
-  const std::int32_t half = playerState.screenCols / 2;
+  const std::int32_t half = std::min<std::int32_t>(playerState.screenCols / 2, widestHalf);
   listing.row.append(title.view());
   listing.row.append(repeatChar(' ', half - static_cast<std::int32_t>(title.size()) - 1).view());
   if (static_cast<std::int32_t>(listing.row.size()) <= half) return;
@@ -99,7 +104,7 @@ void listTitle(Listing& listing, const ShortText& title) {
 
 void endListing(Listing& listing) {
   if (!listing.row.empty()) writeTextLine(listing.row);
-  if (listing.linesOnPage == 0 || !keysCanArrive()) return;
+  if (listing.linesOnPage == 0 || !pagingPossible()) return;
   writeText(pagePrompt);
   // Keys pressed before the prompt do not answer it.
   while (checkKey() != 0) {

@@ -131,8 +131,12 @@ void consoleWriteAt(std::string_view text, int column, int row);
 // ---- Standard output -----------------------------------------------------
 
 // Writes Windows-1252 text to standard output, converted as the system
-// needs; shown at once on a terminal.
+// needs; shown at once on a terminal. On Linux every piece also reaches a
+// pipe or file at once, and when the reader of the output has gone away the
+// run ends there, quietly and with exit code 0.
 void writeStdout(std::string_view text);
+// True when standard output is a terminal (a console), where a person reads.
+bool stdoutIsTerminal();
 void flushStdout();
 // The line end of the system's text files.
 std::string_view lineBreak();

@@ -1,9 +1,37 @@
 #include "sound/smf_check.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace sound::smf {
 namespace {
+
+constexpr std::size_t chunkHead = 8;
+constexpr std::uint32_t defaultTempoUs = 500'000;  // a quarter note at 120 a minute
+constexpr std::uint8_t setTempo = 0x51;
+constexpr std::uint8_t endOfTrack = 0x2F;
+
+// Meta events of a fixed length; the player drops the whole file when one
+// has another length.
+struct MetaLength {
+  std::uint8_t type;
+  std::uint32_t length;
+};
+constexpr MetaLength fixedMetaLengths[] = {
+    {endOfTrack, 0},
+    {setTempo, 3},  // microseconds a quarter note
+    {0x54, 5},      // SMPTE offset
+    {0x58, 4},      // time signature
+    {0x59, 2},      // key signature
+};
+
+bool wrongMetaLength(std::uint8_t type, std::uint32_t length) {
+  for (const MetaLength& fixed : fixedMetaLengths) {
+    if (fixed.type == type) return fixed.length != length;
+  }
+  return false;
+}
 
 // A cursor over one chunk's bytes; every read checks the end.
 struct Reader {
@@ -44,12 +72,25 @@ int dataBytesOf(std::uint8_t status) {
   return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
+struct TempoChange {
+  std::uint64_t tick;
+  std::uint32_t microsPerQuarter;
+};
+
+// What the walk of the tracks gathers for the playing time.
+struct Timing {
+  std::vector<TempoChange> tempos;
+  std::uint64_t lastTick = 0;  // the end of the longest track
+};
+
 // The events of one track, up to and including its end-of-track event.
-Fault checkTrack(Reader track) {
+Fault checkTrack(Reader track, Timing& timing) {
   std::uint8_t running = 0;
+  std::uint64_t tick = 0;
   while (track.at != track.end) {
     std::uint32_t delta;
     if (!track.number(delta)) return Fault::badEvent;
+    tick += delta;
     std::uint8_t status;
     if (!track.byte(status)) return Fault::badEvent;
     if (status < 0x80) {
@@ -67,13 +108,24 @@ Fault checkTrack(Reader track) {
     } else if (status == 0xFF) {
       std::uint8_t type;
       std::uint32_t length;
-      if (!track.byte(type) || !track.number(length) || !track.skip(length)) {
-        return Fault::badEvent;
+      if (!track.byte(type) || !track.number(length)) return Fault::badEvent;
+      const std::uint8_t* data = track.at;
+      if (!track.skip(length)) return Fault::badEvent;
+      if (wrongMetaLength(type, length)) return Fault::cannotBePlayed;
+      // A meta event ends running status: the player would read a data byte
+      // after one as another meta event.
+      running = 0;
+      if (type == setTempo) timing.tempos.push_back({tick, bigEndian(data, 3)});
+      if (type == endOfTrack) {
+        timing.lastTick = std::max(timing.lastTick, tick);
+        return Fault::none;
       }
-      if (type == 0x2F) return Fault::none;  // end of track
     } else if (status == 0xF0 || status == 0xF7) {
       std::uint32_t length;
       if (!track.number(length) || !track.skip(length)) return Fault::badEvent;
+      // The player knows no escaped bytes (a message that starts with F7).
+      if (status == 0xF7) return Fault::cannotBePlayed;
+      running = 0;  // as after a meta event
     } else {
       return Fault::badEvent;  // real-time and common bytes have no place in a file
     }
@@ -81,36 +133,67 @@ Fault checkTrack(Reader track) {
   return Fault::noTrackEnd;
 }
 
+// Milliseconds from the first tick to the last, tempo change by tempo change
+// (from any track, as the player applies them).
+double playingTimeMs(Timing& timing, std::uint32_t ticksPerQuarter) {
+  std::stable_sort(timing.tempos.begin(), timing.tempos.end(),
+                   [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+  double micros = 0;
+  std::uint64_t from = 0;
+  std::uint32_t tempo = defaultTempoUs;
+  for (const TempoChange& change : timing.tempos) {
+    if (change.tick >= timing.lastTick) break;
+    micros += static_cast<double>(change.tick - from) * tempo;
+    from = change.tick;
+    tempo = change.microsPerQuarter;
+  }
+  micros += static_cast<double>(timing.lastTick - from) * tempo;
+  return micros / ticksPerQuarter / 1000;
+}
+
 }  // namespace
 
-Fault checkMidiFile(const std::uint8_t* data, std::size_t size) {
+Fault checkHeader(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return Fault::fileEmpty;
-  constexpr std::size_t chunkHead = 8;
   if (size < 4 || std::memcmp(data, "MThd", 4) != 0) return Fault::notMidiFile;
-  if (size < chunkHead + 6) return Fault::fileCutShort;
+  if (size < headerBytes) return Fault::fileCutShort;
   const std::uint32_t headerLength = bigEndian(data + 4, 4);
   if (headerLength < 6) return Fault::badChunk;
-  if (headerLength > size - chunkHead) return Fault::fileCutShort;
   const std::uint32_t format = bigEndian(data + 8, 2);
   const std::uint32_t trackCount = bigEndian(data + 10, 2);
   const std::uint32_t division = bigEndian(data + 12, 2);
   if (format > 2 || trackCount == 0 || division == 0) return Fault::notMidiFile;
+  // A longer header and SMPTE time (the top bit of the division) are both
+  // valid in the format, but the player refuses them.
+  if (headerLength != 6 || (division & 0x8000) != 0) return Fault::cannotBePlayed;
+  return Fault::none;
+}
 
-  std::size_t offset = chunkHead + headerLength;
+Fault checkMidiFile(const std::uint8_t* data, std::size_t size, std::int64_t* playingMs) {
+  if (const Fault fault = checkHeader(data, size); fault != Fault::none) return fault;
+  if (size > largestFileBytes) return Fault::fileTooLarge;
+  const std::uint32_t trackCount = bigEndian(data + 10, 2);
+  const std::uint32_t ticksPerQuarter = bigEndian(data + 12, 2);
+
+  Timing timing;
+  std::size_t offset = headerBytes;
   std::uint32_t tracksSeen = 0;
   while (tracksSeen < trackCount) {
     if (size - offset < chunkHead) return Fault::fileCutShort;
     const std::uint8_t* chunk = data + offset;
     const std::uint32_t length = bigEndian(chunk + 4, 4);
     if (length > size - offset - chunkHead) return Fault::fileCutShort;
-    // Chunks of other kinds are skipped, as the format asks.
-    if (std::memcmp(chunk, "MTrk", 4) == 0) {
-      const Fault error = checkTrack({chunk + chunkHead, chunk + chunkHead + length});
-      if (error != Fault::none) return error;
-      ++tracksSeen;
-    }
+    // The format lets a reader skip chunks of other kinds; the player fails
+    // on one that comes before its last track.
+    if (std::memcmp(chunk, "MTrk", 4) != 0) return Fault::cannotBePlayed;
+    const Fault error = checkTrack({chunk + chunkHead, chunk + chunkHead + length}, timing);
+    if (error != Fault::none) return error;
+    ++tracksSeen;
     offset += chunkHead + length;
   }
+  const double ms = playingTimeMs(timing, ticksPerQuarter);
+  if (ms > static_cast<double>(longestPlayingMs)) return Fault::playsTooLong;
+  if (playingMs != nullptr) *playingMs = static_cast<std::int64_t>(ms);
   return Fault::none;
 }
 
@@ -130,6 +213,12 @@ const char* faultText(Fault fault) {
       return "The MIDI file holds an event that cannot be read.";
     case Fault::noTrackEnd:
       return "A track of the MIDI file has no proper end.";
+    case Fault::fileTooLarge:
+      return "The MIDI file is larger than any tune (16 MB at most).";
+    case Fault::playsTooLong:
+      return "The MIDI file would play longer than any tune (2 hours at most).";
+    case Fault::cannotBePlayed:
+      return "The MIDI file uses a form the player cannot play.";
   }
   return "";
 }

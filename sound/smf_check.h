@@ -1,12 +1,19 @@
 // Checks that bytes form a Standard MIDI File that can be played, before
 // anything plays: a synthesizer's file player accepts any bytes and fails
-// later, on its own thread, without telling why.
+// later, on its own thread, without telling why (or plays silence, or plays
+// for days). What passes here, the player plays, and within a tune's time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace sound::smf {
+
+// No tune comes near these; a file beyond them is refused before it plays.
+constexpr std::size_t largestFileBytes = 16 * 1024 * 1024;
+constexpr std::int64_t longestPlayingMs = 2 * 60 * 60 * 1000;
+// A file starts with its header chunk: "MThd", the length 6 and six bytes.
+constexpr std::size_t headerBytes = 14;
 
 enum class Fault {
   none,
@@ -16,9 +23,20 @@ enum class Fault {
   badChunk,
   badEvent,
   noTrackEnd,
+  fileTooLarge,
+  playsTooLong,
+  cannotBePlayed,
 };
 
-Fault checkMidiFile(const std::uint8_t* data, std::size_t size);
+// Checks the header chunk from a file's first bytes (at most headerBytes are
+// looked at), so that a file of any other kind is refused before the rest
+// is read.
+Fault checkHeader(const std::uint8_t* data, std::size_t size);
+
+// Checks a whole file, header included. playingMs, when given, receives how
+// long a file that passes plays, from its tempo changes and its longest track.
+Fault checkMidiFile(const std::uint8_t* data, std::size_t size,
+                    std::int64_t* playingMs = nullptr);
 
 // One short sentence naming the fault.
 const char* faultText(Fault fault);

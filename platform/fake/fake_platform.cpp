@@ -143,6 +143,7 @@ void consoleWriteAt(std::string_view text, int column, int row) {
 
 void writeStdout(std::string_view text) { world().output += text; }
 void flushStdout() { record("flushStdout"); }
+bool stdoutIsTerminal() { return world().script.stdoutTerminal; }
 std::string_view lineBreak() { return "\n"; }
 
 std::string environmentVariable(const char* name) {

@@ -36,6 +36,7 @@ struct KeyPress {
 struct Script {
   std::vector<std::string> arguments;
   bool terminal = true;       // input is a terminal, so keys can come
+  bool stdoutTerminal = true; // standard output is a terminal too
   bool screen = true;         // a screen answers queries
   platform::ScreenInfo screenInfo;
   platform::LocalTime time{2026, 12, 9, 10, 30};

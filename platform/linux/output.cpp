@@ -1,30 +1,45 @@
-// Standard output on Linux: UTF-8 with "\n" line ends. On a terminal every
-// piece is shown at once; to a file or pipe it is buffered and flushed when
-// the process ends, normally or by a signal.
+// Standard output on Linux: UTF-8 with "\n" line ends. Every piece is
+// written out at once, to a terminal as to a pipe or file, so that a reader
+// (a log, tee) sees titles and lyrics while the tune plays. When the reader
+// has gone away (EPIPE; SIGPIPE is ignored) the run ends quietly with exit
+// code 0: there is nobody left to tell.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "text/codepage.h"
+#include "platform/linux/signals.h"
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
 
-bool stdoutIsTerminal() {
-  static const bool terminal = isatty(STDOUT_FILENO) == 1;
-  return terminal;
-}
+bool readerGone = false;
 
 }  // namespace
 
 void writeStdout(std::string_view text) {
+  if (readerGone) return;
   const std::string utf8 = cp1252::cp1252ToUtf8(text);
-  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-  if (stdoutIsTerminal()) std::fflush(stdout);
+  errno = 0;
+  bool failed = std::fwrite(utf8.data(), 1, utf8.size(), stdout) != utf8.size();
+  failed = std::fflush(stdout) != 0 || failed;
+  if (!failed) return;
+  if (errno == EPIPE) {
+    // What the shut-down still writes is dropped, not a second ending.
+    readerGone = true;
+    posix::endQuietly();
+  }
+  std::clearerr(stdout);
 }
 
 void flushStdout() { std::fflush(stdout); }
+
+bool stdoutIsTerminal() {
+  static const bool terminal = isatty(STDOUT_FILENO) == 1;
+  return terminal;
+}
 
 std::string_view lineBreak() { return "\n"; }
 

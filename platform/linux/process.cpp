@@ -23,7 +23,13 @@ char** argumentValues = nullptr;
 volatile sig_atomic_t pendingSignal = 0;
 int wakePipe[2] = {-1, -1};
 
-constexpr int terminatingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+// Signals whose default action does not end the process (it ignores them or
+// stops it), and SIGPIPE, which is ignored so that a write to a closed pipe
+// fails with EPIPE instead (see output.cpp). Every other signal number the
+// system has ends the process by default and gets a handler; the numbers it
+// keeps for itself or that cannot be caught refuse one.
+constexpr int notEndingSignals[] = {SIGCHLD, SIGCONT, SIGURG,  SIGWINCH,
+                                    SIGTSTP, SIGTTIN, SIGTTOU, SIGPIPE};
 constexpr int fatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 // What was installed before ours (a sanitizer's report, for instance); it
@@ -53,8 +59,6 @@ void atProcessEnd() {
 void onTerminatingSignal(int signal) {
   const int savedErrno = errno;
   if (pendingSignal != 0) {
-    // Every write to a closed pipe repeats SIGPIPE; the first one counts.
-    if (signal == SIGPIPE) return;
     // Asked again before the main thread got to the first one: end now.
     posix::restoreTerminalMode();
     dieBy(signal);
@@ -108,6 +112,14 @@ bool ignoredAtStart(int signal) {
   return !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN;
 }
 
+template <std::size_t size>
+bool listed(const int (&signals)[size], int signal) {
+  for (int each : signals) {
+    if (each == signal) return true;
+  }
+  return false;
+}
+
 void install(int signal, void (*handler)(int)) {
   if (ignoredAtStart(signal)) return;
   struct sigaction action {};
@@ -138,7 +150,11 @@ void installSignalHandlers() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     wakePipe[0] = wakePipe[1] = -1;
   }
-  for (int signal : terminatingSignals) install(signal, onTerminatingSignal);
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (listed(notEndingSignals, signal) || listed(fatalSignals, signal)) continue;
+    install(signal, onTerminatingSignal);
+  }
+  std::signal(SIGPIPE, SIG_IGN);
   install(SIGTSTP, onStop);
   install(SIGCONT, onContinue);
   for (int i = 0; i < fatalCount; ++i) {
@@ -157,6 +173,13 @@ void endBySignal() {
   runProcessEnd();
   flushStdout();
   dieBy(signal);
+}
+
+void endQuietly() {
+  runProcessEnd();
+  // A signal that asked to end the run still decides how it ends.
+  if (pendingSignal != 0) dieBy(pendingSignal);
+  _exit(0);
 }
 
 int signalWakeDescriptor() { return wakePipe[0]; }

@@ -1,5 +1,8 @@
-// Ending the process cleanly when a terminating signal arrives (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT, SIGPIPE). The handler only records the signal and
+// Ending the process cleanly when a terminating signal arrives: every signal
+// whose default action ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+// SIGUSR1, SIGALRM, SIGXCPU, the real-time signals, ...), found by walking
+// all signal numbers up to SIGRTMAX. SIGPIPE is ignored instead: a closed
+// output ends the run quietly (endQuietly). The handler only records the signal and
 // wakes the blocking waits through a pipe; every blocking wait of the Linux
 // back end watches that pipe and calls endBySignal() on the main thread, which
 // runs the exit hook chain (closing MIDI output) and the shut-down (restoring
@@ -23,6 +26,9 @@ void installSignalHandlers();
 bool signalPending();
 // Runs the process-end steps and ends the process by the pending signal.
 [[noreturn]] void endBySignal();
+// Runs the process-end steps and ends the process with exit code 0, for an
+// output whose reader has gone away; later writes are dropped meanwhile.
+[[noreturn]] void endQuietly();
 // A descriptor that becomes readable when a terminating signal arrives, for
 // poll() next to the descriptor a wait is really for.
 int signalWakeDescriptor();

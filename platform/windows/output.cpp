@@ -73,6 +73,8 @@ void flushStdout() {
   output.pending.clear();
 }
 
+bool stdoutIsTerminal() { return standardOutput().isConsole; }
+
 std::string_view lineBreak() { return "\r\n"; }
 
 void writeStderr(std::string_view text) {

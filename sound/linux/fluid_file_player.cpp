@@ -6,8 +6,10 @@
 // only while no audio driver renders (deleting one under a running driver can
 // crash), and it is stopped before it is deleted (which cuts its held notes).
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <vector>
 
@@ -28,15 +30,57 @@ constexpr std::int64_t fadeAfterEndMs = 1000;
 constexpr const char* unreadable = "The MIDI file could not be read.";
 constexpr const char* notStarted = "The synthesizer could not be started.";
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+// Reads up to `count` bytes; false on an error, and on a read that would
+// block (the file was opened non-blocking).
+bool readUpTo(int fd, std::uint8_t* into, std::size_t count, std::size_t& got) {
+  got = 0;
+  while (got < count) {
+    const ssize_t n = read(fd, into + got, count - got);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR && !platform::posix::signalPending()) continue;
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Reads a MIDI file for the check, without trusting it: only a regular file
+// (not a pipe or a device, whose read could block or never end), opened so
+// that no read waits; the header is checked from the first bytes before the
+// rest is read, and no more than the largest tune is read.
+Failure readMidiFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return unreadable;
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return unreadable;
+
+  bytes.resize(smf::headerBytes);
+  std::size_t got = 0;
+  if (!readUpTo(fd, bytes.data(), bytes.size(), got)) return unreadable;
+  if (const smf::Fault fault = smf::checkHeader(bytes.data(), got); fault != smf::Fault::none) {
+    return smf::faultText(fault);
+  }
+  if (info.st_size > static_cast<off_t>(smf::largestFileBytes)) {
+    return smf::faultText(smf::Fault::fileTooLarge);
+  }
+  // The size may have been wrong (files under /proc say 0) or may grow: the
+  // reading stops one block past the limit at the latest.
+  bytes.resize(got);
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
   std::uint8_t block[65536];
-  ssize_t count;
-  while ((count = read(fd, block, sizeof block)) > 0)
+  std::size_t count = sizeof block;
+  while (count == sizeof block && bytes.size() <= smf::largestFileBytes) {
+    if (!readUpTo(fd, block, sizeof block, count)) return unreadable;
     bytes.insert(bytes.end(), block, block + count);
-  close(fd);
-  return count == 0;
+  }
+  if (bytes.size() > smf::largestFileBytes) return smf::faultText(smf::Fault::fileTooLarge);
+  return {};
 }
 
 class SynthFilePlayer final : public MidiFilePlayer {
@@ -46,7 +90,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
   Failure open(const std::string& path) override {
     stop();
     std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(cp1252::cp1252ToUtf8(path), bytes)) return unreadable;
+    if (Failure failure = readMidiFile(cp1252::cp1252ToUtf8(path), bytes)) return failure;
     if (const smf::Fault fault = smf::checkMidiFile(bytes.data(), bytes.size());
         fault != smf::Fault::none) {
       return smf::faultText(fault);

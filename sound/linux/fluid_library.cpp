@@ -10,6 +10,25 @@
 namespace sound::fluid {
 namespace {
 
+// GLib, which FluidSynth and its SoundFont reader (libinstpatch) pull in,
+// writes warnings and assertion failures on a broken SoundFont straight to
+// standard error. Our own line says what failed; GLib's default handler is
+// replaced, through the copy FluidSynth already loaded, by one that drops
+// them. (GLib's types spelled out: nothing here is built against it.)
+using GlibLogHandler = void (*)(const char* domain, int level, const char* message, void* data);
+void dropGlibMessage(const char*, int, const char*, void*) {}
+
+void silenceGlib() {
+  void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (glib == nullptr) return;
+  using SetDefaultHandler = GlibLogHandler (*)(GlibLogHandler handler, void* data);
+  if (auto setDefault =
+          reinterpret_cast<SetDefaultHandler>(dlsym(glib, "g_log_set_default_handler"))) {
+    setDefault(dropGlibMessage, nullptr);
+  }
+  dlclose(glib);  // gives back only the reference taken here
+}
+
 template <typename Function>
 bool find(void* handle, const char* name, Function& function) {
   function = reinterpret_cast<Function>(dlsym(handle, name));
@@ -48,6 +67,7 @@ bool load(Library& l) {
       find(handle, "fluid_player_get_current_tick", l.player_get_current_tick) &&
       find(handle, "fluid_player_get_total_ticks", l.player_get_total_ticks);
   // The library stays loaded for the run: its threads may still be ending.
+  if (complete) silenceGlib();
   return complete;
 }
 

@@ -7,6 +7,7 @@ import pty
 import select
 import signal
 import subprocess
+import sys
 import termios
 import time
 import unittest
@@ -136,8 +137,75 @@ class RefusesBadFiles(unittest.TestCase):
         self.check("bad", make, "The MIDI file could not be read.")
 
 
+    def test_files_too_large_or_long_and_forms_the_player_cannot_play(self):
+        tune = midi_file([(A4, 480)])
+        header, track = tune[:14], tune[22:]
+        track_chunk = tune[14:]
+        def chunk(name, body):
+            return name + len(body).to_bytes(4, "big") + body
+        def one_track(body, division=480):
+            return header[:12] + division.to_bytes(2, "big") + chunk(b"MTrk", body)
+        cases = {
+            # One delta time of 0x0FFFFFFF ticks: 16 days at 120 a minute.
+            "long delta": (one_track(b"\xff\xff\xff\x7f\xff\x2f\x00"), "too long"),
+            # The slowest tempo with one tick a quarter: 500 ticks, 2.3 hours.
+            "slow tempo": (one_track(b"\x00\xff\x51\x03\xff\xff\xff\x83\x74\xff\x2f\x00",
+                                     division=1), "too long"),
+            "tempo of 2 bytes": (one_track(b"\x00\xff\x51\x02\x07\xa1" + track), "form"),
+            "tempo of 4 bytes": (one_track(b"\x00\xff\x51\x04\x00\x07\xa1\x20" + track), "form"),
+            "SMPTE time": (one_track(track, division=0xE728), "form"),
+            "header of 8": (b"MThd" + (8).to_bytes(4, "big") + header[8:] + b"\0\0" + track_chunk,
+                            "form"),
+            "chunk before the track": (header + chunk(b"XFIH", b"abcd") + track_chunk, "form"),
+            "non-ASCII chunk": (header + chunk(b"\xff\xfe\x01\x02", b"") + track_chunk, "form"),
+            "running status after sysex": (
+                one_track(b"\x00\x90\x45\x64\x00\xf0\x02\x7e\xf7\x00\x45\x00" + track), "event"),
+        }
+        lines = {"too long": "The MIDI file would play longer than any tune (2 hours at most).",
+                 "form": "The MIDI file uses a form the player cannot play.",
+                 "event": "The MIDI file holds an event that cannot be read."}
+        for what, (data, fault) in cases.items():
+            with self.subTest(what):
+                self.check("bad", self.write(data), lines[fault])
+
+    def test_huge_blocking_and_special_files_are_refused_at_once(self):
+        measure = ("import resource, subprocess, sys\n"
+                   "subprocess.run(sys.argv[1:])\n"
+                   "sys.stderr.write(str(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss))\n")
+        def sparse(path):
+            with open(path, "wb") as f:
+                f.write(midi_file([(A4, 480)]))
+                f.truncate(2 << 30)
+        def blocking(path):
+            os.symlink("/proc/kmsg" if os.geteuid() == 0 else "/dev/tty", path)
+        # A pipe or a device is no file to play: it is passed over, and the
+        # argument is played as notes. A file whose read would block (the
+        # kernel log, for root) is read without waiting or refused.
+        cases = [("2 GB sparse", sparse, ["The MIDI file is larger than any tune (16 MB at most)."]),
+                 ("FIFO", os.mkfifo, [""]),
+                 ("device", lambda path: os.symlink("/dev/zero", path), [""]),
+                 ("blocking read", lambda path: os.symlink("/proc/kmsg", path),
+                  ["The MIDI file could not be read.", "The file is not a Standard MIDI File.",
+                   "The MIDI file is empty."])]
+        for what, make, lines in cases:
+            with self.subTest(what), Machine("file") as machine:
+                make(machine.path("big.mid"))
+                run = machine.run(sys.executable, ["-c", measure, LIRKEL, "big"], timeout=10)
+                peak_kb = int(run.stderr)
+                print(f"\n{what}: ended in {run.seconds * 1000:.0f} ms, peak {peak_kb // 1024} MB",
+                      file=sys.stderr)
+                self.assertIn(run.stdout.rstrip("\n"), lines)
+                self.assertLess(run.seconds, 1.0 if lines[0] else 3.0)
+                self.assertLess(peak_kb, 256 * 1024)
+
 class EndsCleanly(unittest.TestCase):
     def test_a_signal_mid_note_ends_the_run_at_once(self):
+        # SIGTERM, and signals nobody thinks of that still end a process.
+        for number in (signal.SIGTERM, signal.SIGUSR1, signal.SIGALRM, signal.SIGRTMIN + 3):
+            with self.subTest(int(number)):
+                self.end_by(number)
+
+    def end_by(self, number):
         with Machine("paced") as machine:
             reader = machine._start_reader()
             # One whole note of 9.9 seconds.
@@ -145,7 +213,7 @@ class EndsCleanly(unittest.TestCase):
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                     env=machine.env(), cwd=machine.home)
             time.sleep(0.8)
-            proc.send_signal(signal.SIGTERM)
+            proc.send_signal(number)
             sent = time.monotonic()
             try:
                 proc.wait(timeout=5)
@@ -154,11 +222,13 @@ class EndsCleanly(unittest.TestCase):
                 proc.wait()
             ended = time.monotonic()
             proc.stdout.close()
+            stderr = proc.stderr.read()
             proc.stderr.close()
             samples = reader.finish()
         self.assertLess(ended - sent, 0.5)
+        self.assertEqual(proc.returncode, -number)  # ended by the same signal
+        self.assertEqual(stderr, b"")
         self.assertGreater(loudest(samples), 1000)  # the note was sounding
-
 
 if __name__ == "__main__":
     unittest.main()

@@ -2,6 +2,9 @@
 SoundFont plays note text through FluidSynth into a captured, paced
 "default" device."""
 
+import glob
+import os
+import shutil
 import unittest
 
 import numpy as np
@@ -72,3 +75,49 @@ class Synth(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class BrokenSoundFont(unittest.TestCase):
+    """A broken SoundFont in the system's place (a private mount namespace
+    shows a scratch directory there): at most our one line, nothing from the
+    libraries below, and the tune still sounds."""
+
+    place = "/usr/share/sounds"
+
+    def setUp(self):
+        if os.geteuid() != 0 or not os.path.isdir(self.place) or shutil.which("unshare") is None:
+            self.skipTest("needs root, unshare and " + self.place)
+
+    def run_with_font(self, data):
+        with Machine("file") as machine:
+            os.makedirs(machine.path("sounds/sf2"))
+            with open(machine.path("sounds/sf2/default-GM.sf2"), "wb") as f:
+                f.write(data)
+            script = 'mount --bind "$1" "$2" && shift 2 && exec "$@"'
+            return machine.run("unshare", ["--mount", "sh", "-c", script, "-",
+                                           machine.path("sounds"), self.place, LIRKEL, "Z10C1"])
+
+    def test_garbage_truncated_and_bit_flipped_fonts(self):
+        random = np.random.default_rng(12)
+        good = b""
+        for font in sorted(glob.glob(self.place + "/sf2/*.sf2"), key=os.path.getsize):
+            with open(font, "rb") as f:
+                good = f.read()
+            break
+        flipped = bytearray(good)
+        for at in random.integers(0, max(len(good), 1), 2000):
+            if flipped:
+                flipped[at] ^= 0xFF
+        cases = {"garbage": random.bytes(4000),
+                 "RIFF head then garbage": b"RIFF\x00\x10\x00\x00sfbkLIST" + random.bytes(4000),
+                 "truncated": good[:len(good) // 3],
+                 "bit-flipped": bytes(flipped)}
+        for what, data in cases.items():
+            if not data:
+                continue
+            with self.subTest(what):
+                run = self.run_with_font(data)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(run.stderr, "")
+                self.assertLessEqual(run.stdout.count("\n"), 1, run.stdout)
+                self.assertGreater(np.abs(run.samples).max(), 1000)

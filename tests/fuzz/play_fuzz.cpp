@@ -11,7 +11,6 @@
 #include "midi/midi_out.h"
 #include "platform/fake/fake_platform.h"
 #include "player/player_state.h"
-#include "sound/outputs.h"
 #include "sound/recorder/recorder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,8 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // terminal or none, a narrow or wide window.
   const std::uint8_t machine = data[0];
   fake::Script& script = fake::script();
-  sound::recorder::script().midiDevices = machine & 1;
-  sound::recorder::script().noteOnError = (machine & 2) ? 6 : 0;
+  sound::recorder::Script& sound = sound::recorder::script();
+  sound.midiDevices = machine & 1;
+  sound.noteOnError = (machine & 2) ? 6 : 0;
   script.terminal = (machine & 4) != 0;
   script.screenInfo.windowRight = (machine & 8) ? 39 : 79;
   script.seed = machine;

@@ -1,14 +1,19 @@
 // The program and its console layer on a real (pseudo-)terminal: key
 // decoding, waits that sleep, and the terminal mode after every kind of end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "pty_session.h"
 
@@ -162,12 +167,32 @@ TEST(TheProgram, ATuneEndsByItselfWithTypedAheadKeysIgnored) {
   EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
 }
 
+// Every signal whose default action ends a process, except the fatal errors
+// (tested above) and SIGPIPE (a closed output, tested below): 1 to 31 and the
+// real-time signals, less those that stop or are ignored by default.
+std::vector<int> endingSignals() {
+  std::vector<int> numbers;
+  for (int number = 1; number <= SIGRTMAX; ++number) {
+    if (number > 31 && number < SIGRTMIN) continue;  // kept by the C library
+    switch (number) {
+      case SIGKILL: case SIGSTOP: case SIGTSTP: case SIGTTIN: case SIGTTOU:
+      case SIGCHLD: case SIGCONT: case SIGURG: case SIGWINCH: case SIGPIPE:
+      case SIGSEGV: case SIGBUS: case SIGFPE: case SIGILL: case SIGABRT:
+        continue;
+      default:
+        numbers.push_back(number);
+    }
+  }
+  return numbers;
+}
+
 TEST(TheProgram, TerminatingSignalsEndItByTheSameSignalWithTheTerminalRestored) {
-  for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    SCOPED_TRACE(strsignal(number));
+  const std::vector<int> numbers = endingSignals();
+  ASSERT_GT(numbers.size(), 40u);
+  for (int number : numbers) {
+    SCOPED_TRACE(std::to_string(number) + " " + strsignal(number));
     Session session(pty::command({LIRKEL_PROGRAM, longTune}));
     ASSERT_TRUE(session.waitDrawn("Long tune", 5000));
-    pause(100);
     if (number == SIGINT) {
       session.type("\x03");  // Ctrl+C, turned into the signal by the terminal
     } else {
@@ -234,6 +259,144 @@ TEST(TheProgram, RedirectedOutputIsCompleteWhenASignalEndsTheRun) {
   EXPECT_EQ(fromTitle(fileText(path)), "\n\"Cut short\"\nfirst ");
   EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
   unlink(path.c_str());
+}
+
+TEST(TheProgram, AListingToAFileAtATerminalEndsWithoutAKey) {
+  const std::string path = temporaryPath("listing");
+  Options options = pty::command({LIRKEL_PROGRAM, "L"});
+  options.stdoutFile = path;
+  options.rows = 10;  // several pages
+  Session session(options);
+  Event end;
+  ASSERT_TRUE(session.waitEnd(end, 5000)) << "the listing waited for Enter";
+  EXPECT_EQ(end.kind, Event::exited);
+  EXPECT_EQ(end.code, 0);
+  const std::string listing = fileText(path);
+  EXPECT_NE(listing.find("MusikBibliotek"), std::string::npos);
+  EXPECT_EQ(listing.find("tryck"), std::string::npos) << "a prompt went into the file";
+  EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
+  unlink(path.c_str());
+}
+
+// The program with standard output into a pipe and input from /dev/null, as
+// in `lirkel ... | reader`.
+struct PipedRun {
+  pid_t pid = -1;
+  int reader = -1;
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+
+  explicit PipedRun(const char* argument) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+      dup2(ends[1], STDOUT_FILENO);
+      const int none = open("/dev/null", O_RDONLY);
+      dup2(none, STDIN_FILENO);
+      execl(LIRKEL_PROGRAM, LIRKEL_PROGRAM, argument, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ends[1]);
+    reader = ends[0];
+  }
+  ~PipedRun() {
+    if (reader >= 0) close(reader);
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  double elapsedMs() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+        .count();
+  }
+  // Reads until the text has come or the time is over.
+  bool waitFor(std::string_view text, int timeoutMs) {
+    std::string got;
+    while (got.find(text) == std::string::npos && elapsedMs() < timeoutMs) {
+      pollfd ready{reader, POLLIN, 0};
+      if (poll(&ready, 1, 50) <= 0) continue;
+      char buffer[4096];
+      const ssize_t count = read(reader, buffer, sizeof buffer);
+      if (count <= 0) return false;
+      got.append(buffer, static_cast<std::size_t>(count));
+    }
+    return got.find(text) != std::string::npos;
+  }
+  void closeReader() {
+    close(reader);
+    reader = -1;
+  }
+  int waitStatus() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    return status;
+  }
+};
+
+TEST(TheProgram, APipeReaderGetsTheTextAsItIsWrittenAndAClosedPipeEndsTheRunWithZero) {
+  {
+    // Two notes of two seconds: the title and the first lyric come at once,
+    // and the write of the second lyric after the reader has gone ends the
+    // run there, quietly.
+    PipedRun run("Z20\"Piped\"<first>C0<second>C0");
+    ASSERT_TRUE(run.waitFor("first", 1500)) << "the text waited for the end of the tune";
+    run.closeReader();
+    const int status = run.waitStatus();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_LT(run.elapsedMs(), 3500);
+  }
+  for (const char* argument : {"L", "?"}) {
+    SCOPED_TRACE(argument);
+    PipedRun run(argument);  // like `lirkel L | true`
+    run.closeReader();
+    const int status = run.waitStatus();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+}
+
+// The listing's rows after its three banner lines, on a window of this width.
+std::vector<std::string> listingRows(unsigned short columns) {
+  const std::string path = temporaryPath("listing");
+  Options options = pty::command({LIRKEL_PROGRAM, "L"});
+  options.stdoutFile = path;
+  options.columns = columns;
+  Session session(options);
+  Event end;
+  if (!session.waitEnd(end, 5000)) return {};
+  std::istringstream text(fileText(path));
+  unlink(path.c_str());
+  std::vector<std::string> rows;
+  std::string row;
+  for (int line = 0; std::getline(text, row); ++line) {
+    if (line >= 3) rows.push_back(row);
+  }
+  return rows;
+}
+
+// However wide the window, every title is listed whole, two to a row: a row
+// holds at most 255 characters, so the halves stop growing at 127.
+TEST(TheProgram, AListingOnAWideTerminalShowsEveryTitleWhole) {
+  // Two columns wide, every title stands alone on its row.
+  const std::vector<std::string> titles = listingRows(2);
+  ASSERT_EQ(titles.size(), 49u);
+  for (unsigned short columns : {300, 600}) {
+    SCOPED_TRACE(columns);
+    std::vector<std::string> listed;
+    for (const std::string& row : listingRows(columns)) {
+      // Characters, not UTF-8 bytes.
+      EXPECT_LE(std::count_if(row.begin(), row.end(), [](char c) { return (c & 0xC0) != 0x80; }),
+                255);
+      // Titles are padded far apart; none holds two blanks in a row.
+      for (std::size_t at = 0; at < row.size();) {
+        const std::size_t gap = row.find("  ", at);
+        listed.push_back(row.substr(at, gap - at));
+        at = row.find_first_not_of(' ', gap);
+      }
+    }
+    EXPECT_EQ(listed, titles);
+  }
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ TEST(LibraryStore, NumbersWithoutALineReadEmpty) {
 // Every line comes back whole and converted, exactly as the source file
 // reads: line n of the library is line n + 6 of songs.inc.
 TEST(LibraryStore, EveryLineMatchesTheSongFile) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / "../../library/songs.inc";
+  const auto path = std::filesystem::path(LIRKEL_SOURCE_DIR) / "library/songs.inc";
   std::ifstream file(path);
   ASSERT_TRUE(file) << path;
   std::vector<std::string> fileLines;
