@@ -16,36 +16,13 @@ Targets: .mid at most 20 ms; .wav at least 50 times faster than real time.
 import argparse
 import os
 import shutil
-import statistics
-import subprocess
-import sys
 import tempfile
-import time
 import wave
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-TOP = os.path.dirname(HERE)
+from whole_runs import find_program, run_times_ms
+
 FONT = os.path.realpath("/usr/share/sounds/sf2/default-GM.sf2")
 LONGEST_SONG = "Snowfield"  # the longest song of the library, 2:08
-
-
-def find_program(given):
-    for build in [given] if given else [os.path.join(TOP, "build", "release"),
-                                        os.path.join(TOP, "build", "test-plain")]:
-        if build and os.path.exists(os.path.join(build, "lirkel")):
-            return os.path.abspath(os.path.join(build, "lirkel"))
-    sys.exit("no build with lirkel found; give --build DIR")
-
-
-def timed(argv, runs, cwd):
-    """Wall seconds of whole processes: (best, median)."""
-    subprocess.run(argv, cwd=cwd, check=True, capture_output=True)  # warm the caches
-    times = []
-    for _ in range(runs):
-        started = time.monotonic()
-        subprocess.run(argv, cwd=cwd, check=True, capture_output=True)
-        times.append(time.monotonic() - started)
-    return min(times), statistics.median(times)
 
 
 def wav_seconds(path):
@@ -64,14 +41,14 @@ def main():
     print(f"export of the longest library song ({LONGEST_SONG}), {args.runs} runs; {env_note}")
     print(f"{'what':44} {'best':>9} {'median':>9}  {'x real time (median)':>20}")
 
-    best, median = timed([lirkel, "--export", "song.mid", LONGEST_SONG], args.runs, work)
-    print(f"{'lirkel --export song.mid':44} {best * 1000:8.1f}ms {median * 1000:8.1f}ms"
+    best, median = run_times_ms([lirkel, "--export", "song.mid", LONGEST_SONG], args.runs, work)
+    print(f"{'lirkel --export song.mid':44} {best:8.1f}ms {median:8.1f}ms"
           f"  {'target <= 20 ms':>20}")
 
-    best, median = timed([lirkel, "--export", "song.wav", LONGEST_SONG], args.runs, work)
+    best, median = run_times_ms([lirkel, "--export", "song.wav", LONGEST_SONG], args.runs, work)
     length = wav_seconds(os.path.join(work, "song.wav"))
-    print(f"{'lirkel --export song.wav':44} {best * 1000:8.1f}ms {median * 1000:8.1f}ms"
-          f"  {length / median:17.0f} x  (target >= 50 x)")
+    print(f"{'lirkel --export song.wav':44} {best:8.1f}ms {median:8.1f}ms"
+          f"  {length * 1000 / median:17.0f} x  (target >= 50 x)")
 
     peers = []
     if shutil.which("fluidsynth") and os.path.exists(FONT):
@@ -81,9 +58,8 @@ def main():
         peers.append(("timidity -Ow (same MIDI file)",
                       ["timidity", "-Ow", "-o", "peer.wav", "song.mid"]))
     for name, argv in peers:
-        best, median = timed(argv, args.runs, work)
-        print(f"{name:44} {best * 1000:8.1f}ms {median * 1000:8.1f}ms"
-              f"  {length / median:17.0f} x")
+        best, median = run_times_ms(argv, args.runs, work)
+        print(f"{name:44} {best:8.1f}ms {median:8.1f}ms  {length * 1000 / median:17.0f} x")
     shutil.rmtree(work)
 
 

@@ -14,35 +14,9 @@ built-in title stops at the library. Target: the fall-through adds at most
 
 import argparse
 import os
-import statistics
-import subprocess
-import sys
 import tempfile
-import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-TOP = os.path.dirname(HERE)
-
-
-def find_program(given):
-    for build in [given] if given else [os.path.join(TOP, "build", "release"),
-                                        os.path.join(TOP, "build", "test-plain")]:
-        if build and os.path.exists(os.path.join(build, "lirkel")):
-            return os.path.abspath(os.path.join(build, "lirkel"))
-    sys.exit("no build with lirkel found; give --build DIR")
-
-
-def median_ms(argv, env, runs):
-    subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
-    times = []
-    for _ in range(runs):
-        started = time.monotonic()
-        subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        times.append((time.monotonic() - started) * 1000)
-    return statistics.median(times)
-
+from whole_runs import find_program, run_times_ms
 
 def main():
     parser = argparse.ArgumentParser()
@@ -68,8 +42,8 @@ def main():
     print(f"median of {args.runs} whole runs, ms")
     print(f"{'run':44} {'no songbook':>12} {'1,000 songs':>12} {'added':>8}")
     for name, argv in cases:
-        a = median_ms([lirkel] + argv, without, args.runs)
-        b = median_ms([lirkel] + argv, with_book, args.runs)
+        a = run_times_ms([lirkel] + argv, args.runs, env=without)[1]
+        b = run_times_ms([lirkel] + argv, args.runs, env=with_book)[1]
         print(f"{name:44} {a:12.2f} {b:12.2f} {b - a:8.2f}")
     print("target: the fall-through adds at most 2 ms")
 
