@@ -1,6 +1,7 @@
 #include "driver/export.h"
 
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "console/console.h"
@@ -50,23 +51,22 @@ std::string playingTime(std::int64_t ms) {
 // Titles and lyrics kept in the recording at the time the tune has reached.
 class RecordedText final : public TextTrack {
  public:
-  using Clock = std::int64_t (*)(const void* source);
-  RecordedText(sound::Recording& recording, Clock clock, const void* source)
-      : recording_(recording), clock_(clock), source_(source) {}
+  using Clock = std::function<std::int64_t()>;  // where the tune has got to
+  RecordedText(sound::Recording& recording, Clock clock)
+      : recording_(recording), clock_(std::move(clock)) {}
   void title(std::string_view text) override { add(sound::RecordedEvent::Kind::title, text); }
   void lyric(std::string_view text) override { add(sound::RecordedEvent::Kind::lyric, text); }
 
  private:
   void add(sound::RecordedEvent::Kind kind, std::string_view text) {
     sound::RecordedEvent event;
-    event.atMs = clock_(source_);
+    event.atMs = clock_();
     event.kind = kind;
     event.text = std::string(text);
     recording_.push_back(std::move(event));
   }
   sound::Recording& recording_;
   Clock clock_;
-  const void* source_;
 };
 
 struct Resolved {
@@ -80,10 +80,7 @@ std::int64_t recordMidi(const Resolved& tune, sound::Recording& recording) {
   resetMidiOut();
   midiOutState.timeline = sound::Timeline(sound::Timeline::Mode::counted);
   connectMidiOut(sound::recordMidi(recording, midiOutState.timeline));
-  RecordedText text(
-      recording,
-      [](const void* timeline) { return static_cast<const sound::Timeline*>(timeline)->elapsedMs(); },
-      &midiOutState.timeline);
+  RecordedText text(recording, [] { return midiOutState.timeline.elapsedMs(); });
   recordNotation(tune.text, tune.foundLine, tune.randomLine, nullptr, text);
   const std::int64_t length = midiOutState.timeline.elapsedMs();
   resetMidiOut();
@@ -109,10 +106,7 @@ std::string render(FileKind kind, const Resolved& tune, std::vector<std::uint8_t
     return {};
   }
   sound::ToneRecording tones;
-  RecordedText text(
-      recording,
-      [](const void* source) { return static_cast<const sound::ToneRecording*>(source)->elapsedMs(); },
-      &tones);
+  RecordedText text(recording, [&tones] { return tones.elapsedMs(); });
   recordNotation(tune.text, tune.foundLine, tune.randomLine, &tones, text);
   lengthMs = tones.elapsedMs();
   bytes = sound::wavFile(tones.samples(), sound::ToneGenerator::sampleRate, 1);
