@@ -1,43 +1,53 @@
 // Tones on Linux, through ALSA's "default" device and one stream that stays
-// open for the tune: each tone is written straight after the previous one
-// (phase carried on, short fades against clicks) and a rest is silence in the
-// same stream, so a tune has no gaps. Every call is paced by one absolute
-// deadline, so lengths never drift.
+// open for the tune: each tone follows the previous one (phase carried on,
+// short fades against clicks) and a rest is silence in the same stream, so a
+// tune has no gaps.
+//
+// Pacing holds on any device, whether its writes block (a sound server, most
+// hardware) or not (a capture into a file): one timeline for the tune moves
+// on by each tone's length, never by how long a write took. The samples are
+// written a chunk at a time, each no earlier than a bounded time before it
+// is due, so only that much is ever queued ahead of the ear, and a call
+// returns that much before its tone ends. When the machine stalls longer
+// than that, the samples whose time has passed are dropped and the sound
+// comes back with a short fade-in: the rest of the tune keeps its time.
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <numbers>
 #include <vector>
 
 #include "platform/linux/signals.h"
 #include "sound/linux/alsa_quiet.h"
 #include "sound/linux/alsa_tones.h"
+#include "sound/tone_generator.h"
 
 namespace sound::alsa {
 namespace {
 
 namespace posix = platform::posix;
 
-constexpr unsigned sampleRate = 48000;
-constexpr unsigned framesPerMs = sampleRate / 1000;
-constexpr unsigned streamLatencyUs = 60'000;
-// How far ahead of the ear a call returns, so the next tone is written before
-// the stream runs dry.
-constexpr std::int64_t leadNs = 40'000'000;
-// A caller later than this behind the deadline (a pause, the start) starts a
-// new timeline instead of rushing to catch up.
-constexpr std::int64_t resyncNs = 60'000'000;
-constexpr unsigned fadeFrames = 5 * framesPerMs;
-constexpr double amplitude = 0.35 * 32767.0;
+constexpr unsigned sampleRate = ToneGenerator::sampleRate;
+constexpr unsigned framesPerMs = ToneGenerator::framesPerMs;
+// What is queued ahead of the ear at most: enough to ride out a busy
+// scheduler, little enough that lyrics shown at a call's return are in time.
+constexpr std::int64_t queueAheadNs = 40'000'000;
+// The device's own buffer holds more than that, so a write never waits for
+// room while the queue is kept short.
+constexpr unsigned deviceBufferUs = 120'000;
+constexpr unsigned chunkFrames = 10 * framesPerMs;
+constexpr unsigned resumeFadeFrames = 5 * framesPerMs;
+constexpr std::int64_t nsPerFrame = 1'000'000'000 / sampleRate;
 
 struct ToneStream {
   snd_pcm_t* pcm = nullptr;
   bool tried = false;  // opening is attempted once per run
-  double phase = 0.0;  // in cycles, carried from tone to tone
-  std::int64_t deadlineNs = 0;
-  bool timed = false;  // deadlineNs holds a timeline
+  ToneGenerator generator;
+  // The timeline: where the next sample belongs, on the monotonic clock.
+  std::int64_t nextFrameNs = 0;
+  bool started = false;
 };
 
 ToneStream stream;
@@ -49,7 +59,7 @@ void closeStream() {
   snd_pcm_drain(stream.pcm);
   snd_pcm_close(stream.pcm);
   stream.pcm = nullptr;
-  posix::sleepUntil(stream.deadlineNs);
+  posix::sleepUntil(stream.nextFrameNs);
 }
 
 bool openStream() {
@@ -59,7 +69,7 @@ bool openStream() {
   snd_pcm_t* pcm = nullptr;
   if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
   if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, sampleRate,
-                         1, streamLatencyUs) < 0) {
+                         1, deviceBufferUs) < 0) {
     snd_pcm_close(pcm);
     return false;
   }
@@ -76,7 +86,7 @@ void writeFrames(const std::int16_t* frames, std::size_t count) {
       continue;
     }
     if (written == -EINTR && posix::signalPending()) posix::endBySignal();
-    // An underrun (the caller paused) or a suspend: start again.
+    // An underrun (the machine stalled) or a suspend: start the stream again.
     if (snd_pcm_recover(stream.pcm, static_cast<int>(written), 1) < 0) {
       snd_pcm_close(stream.pcm);
       stream.pcm = nullptr;
@@ -84,68 +94,58 @@ void writeFrames(const std::int16_t* frames, std::size_t count) {
   }
 }
 
-void writeSilence(unsigned lengthMs) {
-  const std::vector<std::int16_t> silence(lengthMs * framesPerMs);
-  writeFrames(silence.data(), silence.size());
-}
-
-// One tone: a sine carrying on the phase of the last one, faded in and out
-// with a raised cosine so neighbouring tones join without a click.
-std::vector<std::int16_t> toneFrames(unsigned frequencyHz, unsigned count) {
-  std::vector<std::int16_t> frames(count);
-  const double step = static_cast<double>(frequencyHz) / sampleRate;
-  const unsigned fade = std::min(fadeFrames, count / 2);
-  for (unsigned i = 0; i < count; ++i) {
-    double gain = 1.0;
-    const unsigned edge = std::min(i, count - 1 - i);
-    if (edge < fade) gain = 0.5 - 0.5 * std::cos(std::numbers::pi * (edge + 0.5) / fade);
-    frames[i] = static_cast<std::int16_t>(
-        std::lround(amplitude * gain * std::sin(2.0 * std::numbers::pi * stream.phase)));
-    stream.phase += step;
-    if (stream.phase >= 1.0) stream.phase -= 1.0;
+// Plays samples at their place on the timeline, a chunk at a time.
+void play(std::vector<std::int16_t>& samples) {
+  if (!stream.started) {
+    stream.nextFrameNs = posix::monotonicNs();
+    stream.started = true;
   }
-  return frames;
-}
-
-// Moves the deadline on by the length and sleeps until it (less the lead
-// when sound is queued ahead of the ear).
-void paceBy(unsigned lengthMs, bool queued) {
-  const std::int64_t now = posix::monotonicNs();
-  if (!stream.timed || now - stream.deadlineNs > resyncNs) {
-    stream.deadlineNs = now;
-    stream.timed = true;
-  }
-  stream.deadlineNs += std::int64_t{lengthMs} * 1'000'000;
-  posix::sleepUntil(stream.deadlineNs - (queued ? leadNs : 0));
-}
-
-void Beep(unsigned frequencyHz, unsigned lengthMs) {
-  const bool open = openStream();
-  if (open) {
-    // Outside what a tone can be at this rate: silence of the same length.
-    if (frequencyHz == 0 || frequencyHz >= sampleRate / 2) {
-      writeSilence(lengthMs);
-    } else {
-      const std::vector<std::int16_t> frames = toneFrames(frequencyHz, lengthMs * framesPerMs);
-      writeFrames(frames.data(), frames.size());
+  const std::int64_t startNs = stream.nextFrameNs;
+  stream.nextFrameNs += static_cast<std::int64_t>(samples.size()) * nsPerFrame;
+  std::size_t at = 0;
+  bool resumed = false;
+  while (at < samples.size() && stream.pcm != nullptr) {
+    const std::int64_t dueNs = startNs + static_cast<std::int64_t>(at) * nsPerFrame;
+    const std::int64_t lateNs = posix::monotonicNs() - dueNs;
+    if (lateNs > queueAheadNs) {
+      // The queue ran dry: what should have sounded meanwhile is past.
+      at = std::min(samples.size(), at + static_cast<std::size_t>(lateNs / nsPerFrame));
+      resumed = true;
+      continue;
     }
+    if (resumed) {
+      const std::size_t fade = std::min<std::size_t>(resumeFadeFrames, samples.size() - at);
+      for (std::size_t i = 0; i < fade; ++i) {
+        samples[at + i] = static_cast<std::int16_t>(samples[at + i] * (i + 0.5) / fade);
+      }
+      resumed = false;
+    }
+    const std::size_t count = std::min<std::size_t>(chunkFrames, samples.size() - at);
+    // Written no earlier than a queue's length before its end is due.
+    const std::int64_t chunkEndNs = dueNs + static_cast<std::int64_t>(count) * nsPerFrame;
+    posix::sleepUntil(chunkEndNs - queueAheadNs);
+    writeFrames(samples.data() + at, count);
+    at += count;
   }
-  paceBy(lengthMs, open);
-}
-
-void Sleep(unsigned lengthMs) {
-  // A rest between tones is silence in their stream.
-  const bool queued = stream.pcm != nullptr;
-  if (queued) writeSilence(lengthMs);
-  paceBy(lengthMs, queued);
+  // The call ends a queue's length before the sound does, or with the
+  // timeline when the device is gone.
+  posix::sleepUntil(stream.nextFrameNs - (stream.pcm != nullptr ? queueAheadNs : 0));
 }
 
 class AlsaTones final : public ToneOutput {
  public:
   // The queued tones play out before the output is gone.
   ~AlsaTones() override { closeStream(); }
-  void tone(unsigned frequencyHz, unsigned lengthMs) override { Beep(frequencyHz, lengthMs); }
-  void rest(unsigned lengthMs) override { Sleep(lengthMs); }
+  void tone(unsigned frequencyHz, unsigned lengthMs) override {
+    std::vector<std::int16_t> samples;
+    stream.generator.tone(samples, frequencyHz, lengthMs);
+    play(samples);
+  }
+  void rest(unsigned lengthMs) override {
+    std::vector<std::int16_t> samples;
+    stream.generator.silence(samples, lengthMs);
+    play(samples);
+  }
 };
 
 }  // namespace

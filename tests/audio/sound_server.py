@@ -1,0 +1,135 @@
+"""A real sound server for the tests, headless: PipeWire (with WirePlumber
+and its PulseAudio service, on a private D-Bus session) or PulseAudio, each
+with a null sink whose monitor is recorded, in a scratch XDG_RUNTIME_DIR.
+The program finds the server as any desktop program would: through the
+socket in its XDG_RUNTIME_DIR."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+import numpy as np
+
+RATE = 48000
+
+
+def available(kind):
+    needed = {"pipewire": ["pipewire", "wireplumber", "pipewire-pulse", "dbus-daemon"],
+              "pulseaudio": ["pulseaudio"]}[kind] + ["pactl", "parec"]
+    return all(shutil.which(tool) for tool in needed)
+
+
+class Recorder(threading.Thread):
+    """Records the null sink's monitor as 16-bit mono samples."""
+
+    def __init__(self, env):
+        super().__init__(daemon=True)
+        self.proc = subprocess.Popen(
+            ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
+             "--channels=1", "--latency-msec=5", "--raw"],
+            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.chunks = []
+        self.flowing = threading.Event()
+
+    def run(self):
+        while True:
+            data = self.proc.stdout.read1(4096) if hasattr(self.proc.stdout, "read1") \
+                else self.proc.stdout.read(4096)
+            if not data:
+                return
+            self.chunks.append(data)
+            self.flowing.set()
+
+    def stop(self):
+        time.sleep(0.3)  # the last samples on their way
+        self.proc.terminate()
+        self.proc.wait(timeout=5)
+        self.join(timeout=5)
+        raw = b"".join(self.chunks)
+        return np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(np.float64)
+
+
+class SoundServer:
+    def __init__(self, kind):
+        self.kind = kind
+        self.dir = tempfile.mkdtemp(prefix=f"lirkel-{kind}-")
+        self.runtime = os.path.join(self.dir, "run")
+        self.home = os.path.join(self.dir, "home")
+        os.mkdir(self.runtime, 0o700)
+        os.mkdir(self.home)
+        self.procs = []
+
+    def env(self):
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
+                   XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
+        for name in ("PULSE_SERVER", "ALSA_CONFIG_PATH", "PIPEWIRE_REMOTE"):
+            env.pop(name, None)
+        if hasattr(self, "bus"):
+            env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
+        return env
+
+    def _start(self, argv):
+        proc = subprocess.Popen(argv, env=self.env(), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+
+    def _pactl(self, *args):
+        return subprocess.run(["pactl", *args], env=self.env(), capture_output=True, text=True,
+                              timeout=10)
+
+    def __enter__(self):
+        if self.kind == "pipewire":
+            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                   env=self.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                   text=True)
+            self.procs.append(bus)
+            self.bus = bus.stdout.readline().strip()
+            for program in ("pipewire", "wireplumber", "pipewire-pulse"):
+                self._start([program])
+        else:
+            self._start(["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n",
+                         "-L", "module-null-sink sink_name=nullsink",
+                         "-L", "module-native-protocol-unix"])
+        socket = os.path.join(self.runtime, "pulse", "native")
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline:
+            if os.path.exists(socket) and self._pactl("info").returncode == 0:
+                break
+            time.sleep(0.05)
+        else:
+            self.__exit__()
+            raise RuntimeError(f"{self.kind} did not start")
+        if self.kind == "pipewire":
+            self._pactl("load-module", "module-null-sink", "sink_name=nullsink")
+        deadline = time.monotonic() + 10
+        while self._pactl("set-default-sink", "nullsink").returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("no null sink")
+            time.sleep(0.05)
+        return self
+
+    def __exit__(self, *exc):
+        for proc in reversed(self.procs):
+            proc.terminate()
+        for proc in self.procs:
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def record(self):
+        """A recorder of the sink, started and flowing."""
+        recorder = Recorder(self.env())
+        recorder.start()
+        # A sink nobody records takes a moment to start a new stream.
+        if not recorder.flowing.wait(timeout=10):
+            raise RuntimeError("the monitor gives no samples")
+        time.sleep(0.2)
+        return recorder
+
+    def sink_inputs(self):
+        return self._pactl("list", "sink-inputs").stdout
