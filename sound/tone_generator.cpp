@@ -8,7 +8,8 @@ namespace sound {
 namespace {
 
 constexpr unsigned fadeFrames = 5 * ToneGenerator::framesPerMs;
-constexpr double amplitude = 0.35 * 32767.0;
+// About -20 dBFS RMS, where the synthesizer's tunes sound too.
+constexpr double amplitude = 0.14 * 32767.0;
 
 }  // namespace
 

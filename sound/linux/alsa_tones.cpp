@@ -22,6 +22,7 @@
 #include "platform/linux/signals.h"
 #include "sound/linux/alsa_quiet.h"
 #include "sound/linux/alsa_tones.h"
+#include "sound/linux/stream_names.h"
 #include "sound/tone_generator.h"
 
 namespace sound::alsa {
@@ -66,6 +67,7 @@ bool openStream() {
   if (stream.tried) return stream.pcm != nullptr;
   stream.tried = true;
   silenceAlsaMessages();
+  nameSoundStreams();
   snd_pcm_t* pcm = nullptr;
   if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
   if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, sampleRate,

@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #include "sound/linux/alsa_quiet.h"
+#include "sound/linux/stream_names.h"
 
 namespace sound::fluid {
 namespace {
@@ -46,6 +48,7 @@ class TerminatingSignalsBlocked {
 
 void configureSynth(const Library& fluid, fluid_settings_t* settings, double sampleRate) {
   fluid.settings_setnum(settings, "synth.sample-rate", sampleRate);
+  fluid.settings_setnum(settings, "synth.gain", tuneGain);
   // Samples are read when a program first needs them: a few MB instead of
   // the whole font in memory.
   fluid.settings_setint(settings, "synth.dynamic-sample-loading", 1);
@@ -76,8 +79,6 @@ Failure createSynth() {
   running.settings = fluid.new_settings();
   if (running.settings == nullptr) return "The synthesizer could not be started.";
   configureSynth(fluid, running.settings, playbackSampleRate);
-  fluid.settings_setint(running.settings, "audio.period-size", 512);
-  fluid.settings_setint(running.settings, "audio.periods", 3);
   running.synth = fluid.new_synth(running.settings);
   if (running.synth == nullptr) {
     stopEngine();
@@ -107,8 +108,18 @@ Failure startAudio(const char* audioDriver) {
   if (Failure failure = loadSoundFont()) return failure;
   const TerminatingSignalsBlocked blocked;
   const Library& fluid = *running.fluid;
+  nameSoundStreams();
   fluid.settings_setstr(running.settings, "audio.driver", audioDriver);
   fluid.settings_setstr(running.settings, "audio.alsa.device", "default");
+  // A sound server mixes many clients and may be slow to ask for more when
+  // the cores are busy: 4 periods of 1024 frames (85 ms at 48 kHz) ride
+  // that out, where FluidSynth's own request (about 11 ms) dropped out. An
+  // ALSA device is fed by FluidSynth's own thread: 3 periods of 512 frames
+  // (32 ms). The driver starts with the first note, so neither delays it.
+  const bool server = std::string_view(audioDriver) == "pulseaudio";
+  fluid.settings_setint(running.settings, "audio.period-size", server ? 1024 : 512);
+  fluid.settings_setint(running.settings, "audio.periods", server ? 4 : 3);
+  fluid.settings_setstr(running.settings, "audio.pulseaudio.media-role", "music");
   running.driver = fluid.new_audio_driver(running.settings, running.synth);
   if (running.driver == nullptr) return "No audio device could be opened for MIDI output.";
   running.driverName = audioDriver;

@@ -100,6 +100,8 @@ class SynthFilePlayer final : public MidiFilePlayer {
     stopAudio();
     // A file may use any channel: every channel gets its default instrument.
     e.fluid->synth_program_reset(e.synth);
+    // A file's chords and channels add up: at the tunes' gain it would clip.
+    e.fluid->synth_set_gain(e.synth, fileGain);
     player_ = e.fluid->new_player(e.synth);
     // The player keeps its own copy of the bytes.
     if (player_ == nullptr ||
@@ -144,6 +146,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
     player_ = nullptr;
     // What the file changed (controllers, instruments) goes with it.
     e.fluid->synth_system_reset(e.synth);
+    e.fluid->synth_set_gain(e.synth, static_cast<float>(tuneGain));
   }
 
  private:

@@ -53,6 +53,7 @@ bool load(Library& l) {
       find(handle, "fluid_synth_program_change", l.synth_program_change) &&
       find(handle, "fluid_synth_program_reset", l.synth_program_reset) &&
       find(handle, "fluid_synth_system_reset", l.synth_system_reset) &&
+      find(handle, "fluid_synth_set_gain", l.synth_set_gain) &&
       find(handle, "fluid_synth_all_sounds_off", l.synth_all_sounds_off) &&
       find(handle, "fluid_synth_write_s16", l.synth_write_s16) &&
       find(handle, "new_fluid_audio_driver", l.new_audio_driver) &&

@@ -23,6 +23,7 @@ struct Library {
   decltype(&::fluid_synth_program_change) synth_program_change;
   decltype(&::fluid_synth_program_reset) synth_program_reset;
   decltype(&::fluid_synth_system_reset) synth_system_reset;
+  decltype(&::fluid_synth_set_gain) synth_set_gain;
   decltype(&::fluid_synth_all_sounds_off) synth_all_sounds_off;
   decltype(&::fluid_synth_write_s16) synth_write_s16;
   decltype(&::new_fluid_audio_driver) new_audio_driver;

@@ -48,6 +48,7 @@ class Recorder(threading.Thread):
         self.proc.terminate()
         self.proc.wait(timeout=5)
         self.join(timeout=5)
+        self.proc.stdout.close()
         raw = b"".join(self.chunks)
         return np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(np.float64)
 
@@ -110,6 +111,14 @@ class SoundServer:
                 raise RuntimeError("no null sink")
             time.sleep(0.05)
         return self
+
+    def stop_servers(self):
+        """Ends the server and everything it needs, as a crash would."""
+        for proc in reversed(self.procs):
+            proc.kill()
+        for proc in self.procs:
+            proc.wait(timeout=5)
+        self.procs = []
 
     def __exit__(self, *exc):
         for proc in reversed(self.procs):

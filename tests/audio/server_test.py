@@ -1,0 +1,141 @@
+"""Through a real sound server, as on a desktop: PipeWire and PulseAudio,
+each started here with a null sink whose monitor is recorded. Tones keep
+their time on a stream whose writes block, the synthesizer does not drop
+out while both cores are busy, both are about as loud, and the mixer sees
+the application Lirkel."""
+
+import os
+import socket
+import subprocess
+import tempfile
+import time
+import unittest
+
+import numpy as np
+
+from audio_lib import LIRKEL, LIRKEL_FONTLESS, peak_frequency, tone_segments
+from sound_server import SoundServer, available
+
+MS = 48
+SIXTEEN_QUARTERS = "Z10" + "C2" * 16  # 16 x 250 ms
+SCALE = "Z20 C1D1E1F1G1A1H1XIC1XHH1A1"  # 10 half notes of 1 s, legato
+
+
+def music(samples):
+    """The samples from the first sound to the last."""
+    loud = np.where(np.abs(samples) > 1)[0]
+    return samples[loud[0]:loud[-1] + 1] if loud.size else samples[:0]
+
+
+def digital_silences(samples, shortest_ms=2):
+    """Runs of exact zeros inside the music, in ms."""
+    zero = np.concatenate(([0], (samples == 0).astype(np.int8), [0]))
+    edges = np.diff(zero)
+    lengths = np.where(edges == -1)[0] - np.where(edges == 1)[0]
+    return [n / MS for n in lengths if n >= shortest_ms * MS]
+
+
+def rms_db(samples):
+    return 20 * np.log10(np.sqrt(np.mean(samples**2)) / 32768)
+
+
+class Through:
+    """The cases, run through one kind of server."""
+
+    kind = None
+
+    def play(self, program, tune, busy=False):
+        hogs = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(2 if busy else 0)]
+        try:
+            with SoundServer(self.kind) as server:
+                recorder = server.record()
+                proc = subprocess.Popen([program, tune], env=server.env(), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                time.sleep(0.5)
+                streams = server.sink_inputs()
+                out, err = proc.communicate(timeout=60)
+                samples = recorder.stop()
+        finally:
+            for hog in hogs:
+                hog.kill()
+        self.assertEqual((proc.returncode, out, err), (0, b"", b""))
+        return music(samples), streams
+
+    def test_tones_keep_time_without_gap_or_click(self):
+        samples, streams = self.play(LIRKEL_FONTLESS, SIXTEEN_QUARTERS)
+        self.assertAlmostEqual(samples.size / MS, 4000, delta=30)
+        # The fades between tones of one pitch dip; nothing falls silent.
+        self.assertEqual(digital_silences(samples, 1), [])
+        # A sine this loud moves at most ~400 a sample; a click jumps far more.
+        self.assertLess(np.abs(np.diff(samples)).max(), 2000)
+        self.assertIn('application.name = "Lirkel"', streams)
+        self.assertIn('media.role = "music"', streams)
+
+    def test_g3egege_is_six_tones_of_128_ms(self):
+        samples, _ = self.play(LIRKEL_FONTLESS, "G3EGEGE")
+        segments = tone_segments(samples)
+        self.assertEqual(len(segments), 6, segments)
+        lengths = [(end - start) / MS for start, end in segments]
+        # PulseAudio may lose the first few milliseconds of a new stream.
+        self.assertAlmostEqual(lengths[0], 128, delta=4, msg=lengths)
+        for length in lengths[1:]:
+            self.assertAlmostEqual(length, 128, delta=2, msg=lengths)
+        pitches = [peak_frequency(samples[a:b], 200, 600)[0] for a, b in segments]
+        for found, wanted in zip(pitches, [392, 329] * 3):
+            self.assertAlmostEqual(found, wanted, delta=1.0, msg=pitches)
+
+    def test_synthesizer_and_tones_are_about_as_loud(self):
+        synth, streams = self.play(LIRKEL, SCALE)
+        tones, _ = self.play(LIRKEL_FONTLESS, SCALE)
+        self.assertAlmostEqual(rms_db(synth), rms_db(tones), delta=3)
+        self.assertIn('application.name = "Lirkel"', streams)
+
+
+    def test_a_server_that_goes_away_mid_song_leaves_the_time_kept_in_silence(self):
+        for program in (LIRKEL_FONTLESS, LIRKEL):
+            with SoundServer(self.kind) as server:
+                started = time.monotonic()
+                proc = subprocess.Popen([program, "Z20 C1D1E1"], env=server.env(),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                time.sleep(1.0)
+                server.stop_servers()
+                out, err = proc.communicate(timeout=30)
+                seconds = time.monotonic() - started
+            self.assertEqual((proc.returncode, err), (0, b""), program)
+            self.assertGreater(seconds, 3.0, program)
+            self.assertLess(seconds, 3.0 + 1.0, program)
+
+
+@unittest.skipUnless(available("pipewire"), "PipeWire is not installed")
+class PipeWire(Through, unittest.TestCase):
+    kind = "pipewire"
+
+
+@unittest.skipUnless(available("pulseaudio"), "PulseAudio is not installed")
+class PulseAudio(Through, unittest.TestCase):
+    kind = "pulseaudio"
+
+
+class StaleServer(unittest.TestCase):
+    def test_a_socket_no_server_answers_gives_one_line_and_plays_at_once(self):
+        with tempfile.TemporaryDirectory() as runtime:
+            os.mkdir(os.path.join(runtime, "pulse"))
+            stale = socket.socket(socket.AF_UNIX)
+            stale.bind(os.path.join(runtime, "pulse", "native"))
+            stale.close()
+            env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime)
+            env.pop("PULSE_SERVER", None)
+            started = time.monotonic()
+            run = subprocess.run([LIRKEL, "G3EGEGE"], env=env, stdin=subprocess.DEVNULL,
+                                 capture_output=True, timeout=30)
+            seconds = time.monotonic() - started
+        self.assertEqual(run.returncode, 0)
+        self.assertEqual(run.stdout, b"No audio device could be opened for MIDI output.\n")
+        self.assertEqual(run.stderr, b"")
+        self.assertGreater(seconds, 0.768)
+        self.assertLess(seconds, 0.768 + 0.4)
+
+
+if __name__ == "__main__":
+    unittest.main()
