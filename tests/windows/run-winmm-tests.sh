@@ -177,6 +177,20 @@ grep -q 'CLOSE' "$cwd/mci_no_port.calls" || fail "mci_no_port: the sequencer was
 grep -q ' 90 ' "$cwd/mci_no_port.calls" && fail "mci_no_port: the text was played as notes"
 rm -f "$cwd/ceg.mid"
 
+# ---- Ctrl+C: Wine delivers SIGINT as a Ctrl+C event; MIDI out is closed ------
+rm -f "$cwd/interrupted.log"
+(cd "$cwd" && LIRKEL_WINMM_LOG="$cwd/interrupted.log" exec timeout 60 "$wine" "$app/lirkel.exe" \
+  GEGEGEGEGEGEGEGEGEGEGEGEGEGEGE </dev/null >interrupted.out 2>&1) &
+player=$!
+sleep 1
+kill -INT "$player"
+wait "$player"
+cut -d' ' -f2- "$cwd/interrupted.log" >"$cwd/interrupted.calls"
+[ "$(tail -n 1 "$cwd/interrupted.calls")" = 'midiOutClose handle=ok' ] ||
+  fail "interrupted: MIDI out was not closed last"
+# 30 notes take 3.8 s; the interruption cut them short.
+[ "$(grep -c ' 90 ' "$cwd/interrupted.calls")" -lt 20 ] || fail "interrupted: the tune was not stopped"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures winmm check(s) failed; outputs are in $cwd"
   exit 1
