@@ -7,6 +7,8 @@
 set -uo pipefail
 
 wine=$1
+# Without that Wine (32-bit Wine is not always installable), skipped.
+[ -x "$wine" ] || { echo "No $wine: skipped"; exit 77; }
 mkdir -p "$4"
 work=$(cd "$4" && pwd)
 app=$work/app
