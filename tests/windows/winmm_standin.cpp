@@ -82,11 +82,11 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR callback, 
 
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT handle, DWORD message) {
   ++shortMessages;
-  const char* spec = getenv("LIRKEL_WINMM_SHORT_ERROR");
+  const char* failing = getenv("LIRKEL_WINMM_SHORT_ERROR");
   MMRESULT rc = 0;
-  if (spec) {
-    unsigned long nth = strtoul(spec, NULL, 10);
-    const char* colon = strchr(spec, ':');
+  if (failing) {
+    unsigned long nth = strtoul(failing, NULL, 10);
+    const char* colon = strchr(failing, ':');
     if (colon && (nth == 0 || nth == shortMessages)) rc = (MMRESULT)strtoul(colon + 1, NULL, 10);
   }
   record("midiOutShortMsg handle=%s %02lx %02lx %02lx -> %u",
