@@ -126,8 +126,6 @@ Failure startAudio(const char* audioDriver) {
   return {};
 }
 
-Failure startEngine(const char* audioDriver) { return startAudio(audioDriver); }
-
 Engine& engine() { return running; }
 
 void stopAudio() {

@@ -27,17 +27,16 @@ struct Engine {
   const char* driverName = nullptr;  // the driver that opened last
 };
 
-// The synthesizer rendering through the named FluidSynth audio driver
-// ("pulseaudio", "alsa"); starts what is not running yet.
-Failure startEngine(const char* audioDriver);
-// The steps of startEngine, in order; each takes the steps before it that
-// have not been taken, and does nothing once done.
+// The steps of starting the synthesizer, in order; each takes the steps
+// before it that have not been taken, and does nothing once done.
 Failure createSynth();    // the runtime, the settings and the synthesizer
 Failure loadSoundFont();  // the system's GM SoundFont
+// The synthesizer rendering through the named FluidSynth audio driver
+// ("pulseaudio", "alsa").
 Failure startAudio(const char* audioDriver);
 Engine& engine();
 // Stops rendering; the synthesizer and its font stay loaded, and
-// startEngine(engine().driverName) renders again.
+// startAudio(engine().driverName) renders again.
 void stopAudio();
 // Cuts every sound, stops rendering and releases everything.
 void stopEngine();

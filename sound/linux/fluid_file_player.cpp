@@ -117,7 +117,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
     if (player_ == nullptr) return notStarted;
     Engine& e = engine();
     if (e.driverName == nullptr) return notStarted;
-    if (Failure failure = startEngine(e.driverName)) return failure;
+    if (Failure failure = startAudio(e.driverName)) return failure;
     return e.fluid->player_play(player_) == FLUID_OK ? Failure{} : Failure{notStarted};
   }
 

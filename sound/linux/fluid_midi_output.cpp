@@ -40,7 +40,7 @@ class SynthOutput final : public MidiOutput {
 
 OpenedMidi openMidiOutput(const char* audioDriver) {
   // The device is opened to know that it opens; it renders from the first note.
-  if (Failure failure = startEngine(audioDriver)) return {nullptr, std::move(failure)};
+  if (Failure failure = startAudio(audioDriver)) return {nullptr, std::move(failure)};
   stopAudio();
   return {std::make_unique<SynthOutput>(), {}};
 }

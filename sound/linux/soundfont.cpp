@@ -25,9 +25,7 @@ bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-}  // namespace
-
-std::string generalMidiSoundFont() {
+std::string findGeneralMidiSoundFont() {
   const std::string root = LIRKEL_SOUNDFONT_ROOT;
   // The system's chosen GM font (a Debian alternative), sf2 first: sf3 fonts
   // are compressed and take seconds to load.
@@ -44,6 +42,14 @@ std::string generalMidiSoundFont() {
   }
   if (fonts.empty()) return {};
   return *std::min_element(fonts.begin(), fonts.end());
+}
+
+}  // namespace
+
+std::string generalMidiSoundFont() {
+  // Looked for once a run: the preference table and the synthesizer ask.
+  static const std::string font = findGeneralMidiSoundFont();
+  return font;
 }
 
 }  // namespace sound::fluid
