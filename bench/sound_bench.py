@@ -19,7 +19,7 @@ Start-up figures (bench/startup.py), each beside its target:
                         line and timidity when installed
   peak memory           the largest resident set of the process
   synthesizer's start   opening the runtime, the synthesizer, the SoundFont,
-                        the audio driver, each timed in the program's own code
+                        the audio stream, each timed in the program's own code
 Sound figures:
   CPU while playing     user + system time over wall time, a tune playing
   CPU while waiting     the same, over 3 s of waiting for a key in a

@@ -113,7 +113,7 @@ def first_sounds(lirkel, fontless, rounds):
 
 
 STEP_NAMES = {"runtime": "opening the runtime", "synth": "synthesizer",
-              "soundfont": "SoundFont", "audio": "audio driver"}
+              "soundfont": "SoundFont", "audio": "audio stream"}
 
 
 def synth_steps(helper, rounds):

@@ -1,11 +1,12 @@
 // Times each step of the synthesizer's start, in the order a tune takes
 // them: opening the FluidSynth runtime, creating the synthesizer, loading
-// the GM SoundFont, starting the ALSA audio driver. Prints one line,
+// the GM SoundFont, opening an ALSA stream for it. Prints one line,
 //   runtime <ms> synth <ms> soundfont <ms> audio <ms>
 // or the failing step's text on standard error (exit status 1).
 #include <chrono>
 #include <cstdio>
 
+#include "sound/linux/alsa_stream.h"
 #include "sound/linux/fluid_engine.h"
 
 namespace {
@@ -36,7 +37,7 @@ int main() {
   constexpr Step steps[] = {
       {"synth", fluid::createSynth},
       {"soundfont", fluid::loadSoundFont},
-      {"audio", [] { return fluid::startAudio("alsa"); }},
+      {"audio", [] { return fluid::openAudio(sound::alsa::openStream); }},
   };
   std::printf("runtime %.3f", runtime);
   for (const Step& step : steps) {

@@ -91,9 +91,10 @@ installed, else as plain tones, and can save a tune as MIDI or WAV.")
 # Depends: the libraries the program is linked with, as dpkg-shlibdeps finds
 # them (ALSA and the C and C++ runtimes). FluidSynth is opened when a tune
 # plays, if it is installed, and gives the tunes their instruments together
-# with a General MIDI SoundFont.
+# with a General MIDI SoundFont. The client library of a PulseAudio or
+# PipeWire server (libpulse0) is opened the same way, to name its streams.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libfluidsynth3, fluid-soundfont-gm | timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libfluidsynth3, libpulse0, fluid-soundfont-gm | timgm6mb-soundfont")
 include(CPack)
 
 if(LIRKEL_BUILD_TESTS)

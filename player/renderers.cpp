@@ -17,6 +17,20 @@ void report(const sound::Failure& failure) {
   if (failure) writeTextLine(*failure);
 }
 
+// The open output, told that what it is sent next is due where the music
+// has reached; null while closed or lent.
+sound::MidiOutput* outputAtPresent() {
+  sound::MidiOutput* output = midiOutState.output.get();
+  if (output != nullptr) output->dueAt(midiOutState.timeline.presentMs());
+  return output;
+}
+
+// Waits out a length, less what the output queues ahead of the ear.
+void waitMidi(std::uint16_t milliseconds) {
+  const sound::MidiOutput* output = midiOutState.output.get();
+  midiOutState.timeline.wait(milliseconds, output != nullptr ? output->leadMs() : 0);
+}
+
 }  // namespace
 
 unsigned speakerFrequency(int octave, int semitone) {
@@ -41,15 +55,18 @@ void playMidiNote(std::uint16_t channel, std::uint16_t octave, std::uint16_t sem
                   std::uint16_t milliseconds) {
   if (!midiOutState.available) return;
   const int note = noteTable[octave][semitone - 1];
-  sound::MidiOutput* output = midiOutState.output.get();
-  if (output != nullptr) report(output->noteOn(channel, note, noteVelocity));
-  midiOutState.timeline.wait(milliseconds);
-  if (output != nullptr) report(output->noteOff(channel, note, noteVelocity));
+  if (sound::MidiOutput* output = outputAtPresent()) {
+    report(output->noteOn(channel, note, noteVelocity));
+  }
+  waitMidi(milliseconds);
+  if (sound::MidiOutput* output = outputAtPresent()) {
+    report(output->noteOff(channel, note, noteVelocity));
+  }
 }
 
-void waitMidiRest(std::uint16_t milliseconds) { midiOutState.timeline.wait(milliseconds); }
+void waitMidiRest(std::uint16_t milliseconds) { waitMidi(milliseconds); }
 
 void sendProgramChange(std::uint16_t program) {
   // A failed program change is not reported.
-  if (midiOutState.output != nullptr) midiOutState.output->programChange(0, program);
+  if (sound::MidiOutput* output = outputAtPresent()) output->programChange(0, program);
 }

@@ -12,15 +12,20 @@ constexpr std::int64_t restartAfterMs = 250;
 
 }  // namespace
 
-void Timeline::wait(unsigned lengthMs, unsigned leadMs) {
-  elapsedMs_ += lengthMs;
-  if (mode_ == Mode::counted) return;
+std::int64_t Timeline::presentMs() {
+  if (mode_ == Mode::counted) return elapsedMs_;
   const std::int64_t now = platform::clockMs();
   if (!started_ || now - deadlineMs_ > restartAfterMs) {
     deadlineMs_ = now;
     started_ = true;
   }
-  deadlineMs_ += lengthMs;
+  return deadlineMs_;
+}
+
+void Timeline::wait(unsigned lengthMs, unsigned leadMs) {
+  elapsedMs_ += lengthMs;
+  if (mode_ == Mode::counted) return;
+  deadlineMs_ = presentMs() + lengthMs;
   platform::sleepUntilMs(deadlineMs_ - leadMs);
 }
 

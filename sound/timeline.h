@@ -17,6 +17,9 @@ class Timeline {
   // Waits until the timeline, moved on by the length, is reached (less the
   // lead, for an output that queues sound ahead of the ear).
   void wait(unsigned lengthMs, unsigned leadMs = 0);
+  // The clock time (ms) the music has reached: where what is sent next is
+  // due. Starts the timeline at the present, or anew after a stall.
+  std::int64_t presentMs();
   // The music's length so far: every length waited, added up.
   std::int64_t elapsedMs() const { return elapsedMs_; }
 

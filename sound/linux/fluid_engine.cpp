@@ -2,14 +2,8 @@
 // own messages are kept from the user: failures are reported by our texts.
 #include "sound/linux/fluid_engine.h"
 
-#include <signal.h>
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <string_view>
-
 #include "sound/linux/alsa_quiet.h"
-#include "sound/linux/stream_names.h"
+#include "sound/linux/thread_signals.h"
 
 namespace sound::fluid {
 namespace {
@@ -24,25 +18,6 @@ void silenceMessages(const Library& fluid) {
   }
   silenceAlsaMessages();
 }
-
-// Threads started by FluidSynth (audio, sample loading) inherit the signal
-// mask of their creator. With the terminating signals blocked there, those
-// signals always reach the main thread, whose waits end the process cleanly.
-class TerminatingSignalsBlocked {
- public:
-  TerminatingSignalsBlocked() {
-    sigset_t all;
-    sigfillset(&all);
-    for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT}) sigdelset(&all, fault);
-    pthread_sigmask(SIG_BLOCK, &all, &saved_);
-  }
-  ~TerminatingSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
-  TerminatingSignalsBlocked(const TerminatingSignalsBlocked&) = delete;
-  TerminatingSignalsBlocked& operator=(const TerminatingSignalsBlocked&) = delete;
-
- private:
-  sigset_t saved_{};
-};
 
 }  // namespace
 
@@ -59,15 +34,6 @@ void configureSynth(const Library& fluid, fluid_settings_t* settings, double sam
 void silenceLibraryMessages(const Library& fluid) { silenceMessages(fluid); }
 
 bool available() { return !generalMidiSoundFont().empty() && library() != nullptr; }
-
-bool soundServerRunning() {
-  if (std::getenv("PULSE_SERVER") != nullptr) return true;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr) return false;
-  struct stat info {};
-  const std::string socket = std::string(runtime) + "/pulse/native";
-  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
-}
 
 Failure createSynth() {
   if (running.synth != nullptr) return {};
@@ -103,42 +69,27 @@ Failure loadSoundFont() {
   return {};
 }
 
-Failure startAudio(const char* audioDriver) {
-  if (running.driver != nullptr) return {};
+Failure openAudio(StreamOpener open) {
+  if (running.pump != nullptr) return {};
   if (Failure failure = loadSoundFont()) return failure;
-  const TerminatingSignalsBlocked blocked;
-  const Library& fluid = *running.fluid;
-  nameSoundStreams();
-  fluid.settings_setstr(running.settings, "audio.driver", audioDriver);
-  fluid.settings_setstr(running.settings, "audio.alsa.device", "default");
-  // A sound server mixes many clients and may be slow to ask for more when
-  // the cores are busy: 4 periods of 1024 frames (85 ms at 48 kHz) ride
-  // that out, where FluidSynth's own request (about 11 ms) dropped out. An
-  // ALSA device is fed by FluidSynth's own thread: 3 periods of 512 frames
-  // (32 ms). The driver starts with the first note, so neither delays it.
-  const bool server = std::string_view(audioDriver) == "pulseaudio";
-  fluid.settings_setint(running.settings, "audio.period-size", server ? 1024 : 512);
-  fluid.settings_setint(running.settings, "audio.periods", server ? 4 : 3);
-  fluid.settings_setstr(running.settings, "audio.pulseaudio.media-role", "music");
-  running.driver = fluid.new_audio_driver(running.settings, running.synth);
-  if (running.driver == nullptr) return "No audio device could be opened for MIDI output.";
-  running.driverName = audioDriver;
+  std::unique_ptr<SampleStream> stream =
+      open({"Lirkel synthesizer", SynthPump::sampleRate, 2, SynthPump::streamBufferMs,
+            SynthPump::chunkFrames});
+  if (stream == nullptr) return "No audio device could be opened for MIDI output.";
+  running.pump = std::make_unique<SynthPump>(*running.fluid, running.synth, std::move(stream));
+  running.opener = open;
   return {};
 }
 
 Engine& engine() { return running; }
 
-void stopAudio() {
-  if (running.driver == nullptr) return;
-  running.fluid->delete_audio_driver(running.driver);
-  running.driver = nullptr;
-}
+void closeAudio() { running.pump.reset(); }
 
 void stopEngine() {
   if (running.fluid == nullptr) return;
   const Library& fluid = *running.fluid;
   if (running.synth != nullptr) fluid.synth_all_sounds_off(running.synth, -1);
-  stopAudio();
+  closeAudio();
   if (running.synth != nullptr) fluid.delete_synth(running.synth);
   if (running.settings != nullptr) fluid.delete_settings(running.settings);
   running = Engine{};

@@ -1,43 +1,43 @@
 // The run's one General MIDI synthesizer: FluidSynth with the system's GM
-// SoundFont, rendering to a sound server or to ALSA. The MIDI output and the
+// SoundFont, rendering into a sample stream (a sound server's or ALSA's) on a
+// thread of its own (synth_pump.h). The MIDI output and the
 // MIDI-file player share it, so a file needs no synthesizer of its own; it
 // is started on first use and ended when the run lets go of its sound.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "sound/failure.h"
 #include "sound/linux/fluid_library.h"
+#include "sound/linux/sample_stream.h"
+#include "sound/linux/synth_pump.h"
 
 namespace sound::fluid {
 
 // True when the synthesizer can be tried at all: a GM SoundFont is
 // installed and the FluidSynth runtime opens.
 bool available();
-// A PulseAudio-compatible server's socket is there (asking a missing server
-// costs tens of milliseconds).
-bool soundServerRunning();
-
 struct Engine {
   const Library* fluid = nullptr;
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
-  fluid_audio_driver_t* driver = nullptr;
   bool fontLoaded = false;
-  const char* driverName = nullptr;  // the driver that opened last
+  std::unique_ptr<SynthPump> pump;  // while a stream is open
+  StreamOpener opener = nullptr;    // the way the stream opened last
 };
 
 // The steps of starting the synthesizer, in order; each takes the steps
 // before it that have not been taken, and does nothing once done.
 Failure createSynth();    // the runtime, the settings and the synthesizer
 Failure loadSoundFont();  // the system's GM SoundFont
-// The synthesizer rendering through the named FluidSynth audio driver
-// ("pulseaudio", "alsa").
-Failure startAudio(const char* audioDriver);
+// A stream for the synthesizer, opened by `open`; it renders from the first
+// note or the start of a file.
+Failure openAudio(StreamOpener open);
 Engine& engine();
-// Stops rendering; the synthesizer and its font stay loaded, and
-// startAudio(engine().driverName) renders again.
-void stopAudio();
+// Stops rendering and closes the stream; the synthesizer and its font stay
+// loaded, and openAudio(engine().opener) opens it again.
+void closeAudio();
 // Cuts every sound, stops rendering and releases everything.
 void stopEngine();
 
@@ -50,7 +50,7 @@ void configureSynth(const Library& fluid, fluid_settings_t* settings, double sam
 // keeps dense files from clipping.
 constexpr double tuneGain = 0.7;
 constexpr float fileGain = 0.2F;
-constexpr double playbackSampleRate = 48000.0;
+constexpr double playbackSampleRate = SynthPump::sampleRate;
 // Keeps FluidSynth's and alsa-lib's own messages from the user.
 void silenceLibraryMessages(const Library& fluid);
 

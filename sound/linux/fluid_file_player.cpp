@@ -3,8 +3,9 @@
 // would take any bytes and fail later without a word.
 //
 // The order of starting and ending matters: a player is created and deleted
-// only while no audio driver renders (deleting one under a running driver can
-// crash), and it is stopped before it is deleted (which cuts its held notes).
+// only while the synthesizer does not render (deleting one while it renders
+// can crash), and it is stopped before it is deleted (which cuts its held
+// notes).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,7 +98,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
     }
     Engine& e = engine();
     if (e.synth == nullptr) return notStarted;
-    stopAudio();
+    if (e.pump != nullptr) e.pump->stop();
     // A file may use any channel: every channel gets its default instrument.
     e.fluid->synth_program_reset(e.synth);
     // A file's chords and channels add up: at the tunes' gain it would clip.
@@ -116,9 +117,11 @@ class SynthFilePlayer final : public MidiFilePlayer {
   Failure start() override {
     if (player_ == nullptr) return notStarted;
     Engine& e = engine();
-    if (e.driverName == nullptr) return notStarted;
-    if (Failure failure = startAudio(e.driverName)) return failure;
-    return e.fluid->player_play(player_) == FLUID_OK ? Failure{} : Failure{notStarted};
+    if (e.opener == nullptr) return notStarted;
+    if (Failure failure = openAudio(e.opener)) return failure;
+    if (e.fluid->player_play(player_) != FLUID_OK) return notStarted;
+    e.pump->start();
+    return {};
   }
 
   bool playing() override {
@@ -138,10 +141,8 @@ class SynthFilePlayer final : public MidiFilePlayer {
     if (player_ == nullptr) return;
     Engine& e = engine();
     e.fluid->player_stop(player_);
-    if (e.driver != nullptr) {
-      e.fluid->player_join(player_);
-      stopAudio();
-    }
+    if (e.pump != nullptr && e.pump->rendering()) e.fluid->player_join(player_);
+    if (e.pump != nullptr) e.pump->stop();
     e.fluid->delete_player(player_);
     player_ = nullptr;
     // What the file changed (controllers, instruments) goes with it.

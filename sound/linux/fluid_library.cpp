@@ -56,8 +56,6 @@ bool load(Library& l) {
       find(handle, "fluid_synth_set_gain", l.synth_set_gain) &&
       find(handle, "fluid_synth_all_sounds_off", l.synth_all_sounds_off) &&
       find(handle, "fluid_synth_write_s16", l.synth_write_s16) &&
-      find(handle, "new_fluid_audio_driver", l.new_audio_driver) &&
-      find(handle, "delete_fluid_audio_driver", l.delete_audio_driver) &&
       find(handle, "new_fluid_player", l.new_player) &&
       find(handle, "delete_fluid_player", l.delete_player) &&
       find(handle, "fluid_player_add_mem", l.player_add_mem) &&

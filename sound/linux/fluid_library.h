@@ -26,8 +26,6 @@ struct Library {
   decltype(&::fluid_synth_set_gain) synth_set_gain;
   decltype(&::fluid_synth_all_sounds_off) synth_all_sounds_off;
   decltype(&::fluid_synth_write_s16) synth_write_s16;
-  decltype(&::new_fluid_audio_driver) new_audio_driver;
-  decltype(&::delete_fluid_audio_driver) delete_audio_driver;
   decltype(&::new_fluid_player) new_player;
   decltype(&::delete_fluid_player) delete_player;
   decltype(&::fluid_player_add_mem) player_add_mem;

@@ -5,43 +5,43 @@
 namespace sound::fluid {
 namespace {
 
-// The synthesizer's own answers are not errors of the output (a note-off for
-// a note that has ended, a note on a channel without an instrument), so
-// messages always answer that they were sent.
-//
-// Rendering starts with the first note: an audio driver started earlier
-// fills the device's whole buffer with silence at once, and the first note
-// would be heard only after it.
+// Messages go to the synthesizer's renderer, each placed at the time the
+// pacing says it is due. The synthesizer's own answers are not errors of the
+// output (a note-off for a note that has ended, a note on a channel without
+// an instrument), so messages always answer that they were sent. A stream
+// lost since the open leaves the tune to keep time in silence.
 class SynthOutput final : public MidiOutput {
  public:
+  // The last notes sound to their end before the output is gone.
+  ~SynthOutput() override {
+    if (SynthPump* pump = engine().pump.get()) pump->finish();
+  }
   Failure noteOn(int channel, int note, int velocity) override {
     if (velocity == 0) return noteOff(channel, note, 0);
-    fluid().synth_noteon(synth(), channel, note, velocity);
-    // A device lost since the open leaves the tune to keep time in silence.
-    if (engine().driver == nullptr) startAudio(engine().driverName);
-    return {};
+    return send({SynthMessage::Kind::noteOn, channel, note, velocity, dueNs_});
   }
   Failure noteOff(int channel, int note, int) override {
-    fluid().synth_noteoff(synth(), channel, note);
-    return {};
+    return send({SynthMessage::Kind::noteOff, channel, note, 0, dueNs_});
   }
   Failure programChange(int channel, int program) override {
-    fluid().synth_program_change(synth(), channel, program);
-    return {};
+    return send({SynthMessage::Kind::programChange, channel, program, 0, dueNs_});
   }
-  void allSoundOff() override { fluid().synth_all_sounds_off(synth(), -1); }
+  void allSoundOff() override { send({SynthMessage::Kind::allSoundOff, 0, 0, 0, dueNs_}); }
+  unsigned leadMs() const override { return SynthPump::queueMs; }
+  void dueAt(std::int64_t clockMs) override { dueNs_ = clockMs * 1'000'000; }
 
  private:
-  static const Library& fluid() { return *engine().fluid; }
-  static fluid_synth_t* synth() { return engine().synth; }
+  static Failure send(const SynthMessage& message) {
+    if (SynthPump* pump = engine().pump.get()) pump->send(message);
+    return {};
+  }
+  std::int64_t dueNs_ = 0;
 };
 
 }  // namespace
 
-OpenedMidi openMidiOutput(const char* audioDriver) {
-  // The device is opened to know that it opens; it renders from the first note.
-  if (Failure failure = startAudio(audioDriver)) return {nullptr, std::move(failure)};
-  stopAudio();
+OpenedMidi openMidiOutput(StreamOpener open) {
+  if (Failure failure = openAudio(open)) return {nullptr, std::move(failure)};
   return {std::make_unique<SynthOutput>(), {}};
 }
 

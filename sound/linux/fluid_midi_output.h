@@ -2,10 +2,11 @@
 #pragma once
 
 #include "sound/back_ends.h"
+#include "sound/linux/sample_stream.h"
 
 namespace sound::fluid {
 
-// The MIDI output through the named audio driver ("pulseaudio", "alsa").
-OpenedMidi openMidiOutput(const char* audioDriver);
+// The MIDI output, rendering into a stream opened by `open`.
+OpenedMidi openMidiOutput(StreamOpener open);
 
 }  // namespace sound::fluid

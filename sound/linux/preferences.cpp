@@ -1,20 +1,28 @@
 // The sound of a Linux run, in order of preference: the synthesizer through
-// a sound server, then through ALSA; without it, tones through ALSA, then
-// silence that keeps time. An export to WAV renders with the synthesizer.
+// a sound server, then through ALSA; without it, tones through a sound
+// server, then through ALSA, then silence that keeps time. An export to WAV
+// renders with the synthesizer.
 #include "sound/back_ends.h"
-#include "sound/linux/alsa_tones.h"
+#include "sound/linux/alsa_stream.h"
 #include "sound/linux/fluid_engine.h"
 #include "sound/linux/fluid_file_player.h"
 #include "sound/linux/fluid_midi_output.h"
 #include "sound/linux/fluid_render.h"
+#include "sound/linux/server_stream.h"
+#include "sound/linux/stream_tones.h"
 #include "sound/silence.h"
 
 namespace sound {
 namespace {
 
-bool synthThroughServer() { return fluid::available() && fluid::soundServerRunning(); }
-OpenedMidi openThroughServer() { return fluid::openMidiOutput("pulseaudio"); }
-OpenedMidi openThroughAlsa() { return fluid::openMidiOutput("alsa"); }
+bool synthThroughServer() { return fluid::available() && server::running(); }
+OpenedMidi openThroughServer() { return fluid::openMidiOutput(server::openStream); }
+OpenedMidi openThroughAlsa() { return fluid::openMidiOutput(alsa::openStream); }
+
+std::unique_ptr<ToneOutput> tonesThroughServer() {
+  return server::running() ? openStreamTones(server::openStream) : nullptr;
+}
+std::unique_ptr<ToneOutput> tonesThroughAlsa() { return openStreamTones(alsa::openStream); }
 
 constexpr MidiBackEnd midiBackEnds[] = {
     {"fluidsynth-server", synthThroughServer, openThroughServer, fluid::openFilePlayer,
@@ -24,7 +32,8 @@ constexpr MidiBackEnd midiBackEnds[] = {
 };
 
 constexpr ToneBackEnd toneBackEnds[] = {
-    {"alsa", alsa::openTones},
+    {"server", tonesThroughServer},
+    {"alsa", tonesThroughAlsa},
     {"silence", openSilence},
 };
 

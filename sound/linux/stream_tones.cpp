@@ -1,5 +1,4 @@
-// Tones on Linux, through ALSA's "default" device and one stream that stays
-// open for the tune: each tone follows the previous one (phase carried on,
+// Tones on Linux, through one sample stream that stays open for the tune: each tone follows the previous one (phase carried on,
 // short fades against clicks) and a rest is silence in the same stream, so a
 // tune has no gaps.
 //
@@ -11,8 +10,6 @@
 // returns that much before its tone ends. When the machine stalls longer
 // than that, the samples whose time has passed are dropped and the sound
 // comes back with a short fade-in: the rest of the tune keeps its time.
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -20,12 +17,10 @@
 #include <vector>
 
 #include "platform/linux/signals.h"
-#include "sound/linux/alsa_quiet.h"
-#include "sound/linux/alsa_tones.h"
-#include "sound/linux/stream_names.h"
+#include "sound/linux/stream_tones.h"
 #include "sound/tone_generator.h"
 
-namespace sound::alsa {
+namespace sound {
 namespace {
 
 namespace posix = platform::posix;
@@ -37,14 +32,15 @@ constexpr unsigned framesPerMs = ToneGenerator::framesPerMs;
 constexpr std::int64_t queueAheadNs = 40'000'000;
 // The device's own buffer holds more than that, so a write never waits for
 // room while the queue is kept short.
-constexpr unsigned deviceBufferUs = 120'000;
+constexpr unsigned deviceBufferMs = 120;
 constexpr unsigned chunkFrames = 10 * framesPerMs;
 constexpr unsigned resumeFadeFrames = 5 * framesPerMs;
 constexpr std::int64_t nsPerFrame = 1'000'000'000 / sampleRate;
 
 struct ToneStream {
-  snd_pcm_t* pcm = nullptr;
-  bool tried = false;  // opening is attempted once per run
+  std::unique_ptr<SampleStream> samples;
+  // Each way of opening is tried once per run.
+  std::vector<StreamOpener> tried;
   ToneGenerator generator;
   // The timeline: where the next sample belongs, on the monotonic clock.
   std::int64_t nextFrameNs = 0;
@@ -56,44 +52,22 @@ ToneStream stream;
 // Lets the queued sound play out; a device that plays faster than the ear
 // (a capture into a file) is still given the tune's full length.
 void closeStream() {
-  if (stream.pcm == nullptr) return;
-  snd_pcm_drain(stream.pcm);
-  snd_pcm_close(stream.pcm);
-  stream.pcm = nullptr;
+  if (stream.samples == nullptr) return;
+  stream.samples->drain();
+  stream.samples.reset();
   posix::sleepUntil(stream.nextFrameNs);
 }
 
-bool openStream() {
-  if (stream.tried) return stream.pcm != nullptr;
-  stream.tried = true;
-  silenceAlsaMessages();
-  nameSoundStreams();
-  snd_pcm_t* pcm = nullptr;
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
-  if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, sampleRate,
-                         1, deviceBufferUs) < 0) {
-    snd_pcm_close(pcm);
-    return false;
-  }
-  stream.pcm = pcm;
-  return true;
+bool openStream(StreamOpener open) {
+  if (stream.samples != nullptr) return true;
+  if (std::find(stream.tried.begin(), stream.tried.end(), open) != stream.tried.end()) return false;
+  stream.tried.push_back(open);
+  stream.samples = open({"Lirkel tones", sampleRate, 1, deviceBufferMs, chunkFrames});
+  return stream.samples != nullptr;
 }
 
 void writeFrames(const std::int16_t* frames, std::size_t count) {
-  while (count > 0 && stream.pcm != nullptr) {
-    const snd_pcm_sframes_t written = snd_pcm_writei(stream.pcm, frames, count);
-    if (written >= 0) {
-      frames += written;
-      count -= static_cast<std::size_t>(written);
-      continue;
-    }
-    if (written == -EINTR && posix::signalPending()) posix::endBySignal();
-    // An underrun (the machine stalled) or a suspend: start the stream again.
-    if (snd_pcm_recover(stream.pcm, static_cast<int>(written), 1) < 0) {
-      snd_pcm_close(stream.pcm);
-      stream.pcm = nullptr;
-    }
-  }
+  if (!stream.samples->write(frames, count)) stream.samples.reset();
 }
 
 // Plays samples at their place on the timeline, a chunk at a time.
@@ -106,7 +80,7 @@ void play(std::vector<std::int16_t>& samples) {
   stream.nextFrameNs += static_cast<std::int64_t>(samples.size()) * nsPerFrame;
   std::size_t at = 0;
   bool resumed = false;
-  while (at < samples.size() && stream.pcm != nullptr) {
+  while (at < samples.size() && stream.samples != nullptr) {
     const std::int64_t dueNs = startNs + static_cast<std::int64_t>(at) * nsPerFrame;
     const std::int64_t lateNs = posix::monotonicNs() - dueNs;
     if (lateNs > queueAheadNs) {
@@ -131,7 +105,7 @@ void play(std::vector<std::int16_t>& samples) {
   }
   // The call ends a queue's length before the sound does, or with the
   // timeline when the device is gone.
-  posix::sleepUntil(stream.nextFrameNs - (stream.pcm != nullptr ? queueAheadNs : 0));
+  posix::sleepUntil(stream.nextFrameNs - (stream.samples != nullptr ? queueAheadNs : 0));
 }
 
 class AlsaTones final : public ToneOutput {
@@ -152,9 +126,9 @@ class AlsaTones final : public ToneOutput {
 
 }  // namespace
 
-std::unique_ptr<ToneOutput> openTones() {
-  if (!openStream()) return nullptr;
+std::unique_ptr<ToneOutput> openStreamTones(StreamOpener open) {
+  if (!openStream(open)) return nullptr;
   return std::make_unique<AlsaTones>();
 }
 
-}  // namespace sound::alsa
+}  // namespace sound

@@ -1,0 +1,105 @@
+#include "sound/linux/server_stream.h"
+
+#include <dlfcn.h>
+#include <pulse/simple.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "sound/linux/stream_names.h"
+#include "sound/linux/thread_signals.h"
+
+namespace sound::server {
+namespace {
+
+struct Library {
+  decltype(&::pa_simple_new) simple_new;
+  decltype(&::pa_simple_write) simple_write;
+  decltype(&::pa_simple_drain) simple_drain;
+  decltype(&::pa_simple_flush) simple_flush;
+  decltype(&::pa_simple_free) simple_free;
+};
+
+template <typename Function>
+bool find(void* handle, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(handle, name));
+  return function != nullptr;
+}
+
+const Library* library() {
+  static Library functions{};
+  static const bool loaded = [] {
+    void* handle = dlopen("libpulse-simple.so.0", RTLD_NOW | RTLD_LOCAL);
+    return handle != nullptr && find(handle, "pa_simple_new", functions.simple_new) &&
+           find(handle, "pa_simple_write", functions.simple_write) &&
+           find(handle, "pa_simple_drain", functions.simple_drain) &&
+           find(handle, "pa_simple_flush", functions.simple_flush) &&
+           find(handle, "pa_simple_free", functions.simple_free);
+  }();
+  return loaded ? &functions : nullptr;
+}
+
+bool socketThere() {
+  if (std::getenv("PULSE_SERVER") != nullptr) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime == nullptr) return false;
+  struct stat info {};
+  const std::string socket = std::string(runtime) + "/pulse/native";
+  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+class ServerStream final : public SampleStream {
+ public:
+  ServerStream(const Library& pulse, pa_simple* stream, std::size_t frameBytes)
+      : pulse_(pulse), stream_(stream), frameBytes_(frameBytes) {}
+  ~ServerStream() override { pulse_.simple_free(stream_); }
+  ServerStream(const ServerStream&) = delete;
+  ServerStream& operator=(const ServerStream&) = delete;
+
+  bool write(const std::int16_t* frames, std::size_t count) override {
+    if (lost_) return false;
+    lost_ = pulse_.simple_write(stream_, frames, count * frameBytes_, nullptr) < 0;
+    return !lost_;
+  }
+  void drain() override {
+    if (!lost_) lost_ = pulse_.simple_drain(stream_, nullptr) < 0;
+  }
+  void drop() override {
+    if (!lost_) lost_ = pulse_.simple_flush(stream_, nullptr) < 0;
+  }
+
+ private:
+  const Library& pulse_;
+  pa_simple* stream_;
+  std::size_t frameBytes_;
+  bool lost_ = false;
+};
+
+}  // namespace
+
+bool running() { return socketThere() && library() != nullptr; }
+
+std::unique_ptr<SampleStream> openStream(const StreamSpec& spec) {
+  const Library* pulse = library();
+  if (pulse == nullptr) return nullptr;
+  nameSoundStreams();
+  const std::size_t frameBytes = spec.channels * sizeof(std::int16_t);
+  const auto bytes = [&](std::size_t frames) { return static_cast<std::uint32_t>(frames * frameBytes); };
+  const pa_sample_spec format{PA_SAMPLE_S16LE, spec.sampleRate,
+                              static_cast<std::uint8_t>(spec.channels)};
+  // The server holds up to the whole buffer, asks for a chunk at a time and
+  // plays from the first chunk; after running dry it plays again as soon as
+  // a chunk comes, so a stall costs only the time it lasted.
+  const pa_buffer_attr buffer{static_cast<std::uint32_t>(-1),
+                              bytes(std::size_t{spec.sampleRate} * spec.bufferMs / 1000),
+                              bytes(spec.chunkFrames), bytes(spec.chunkFrames),
+                              static_cast<std::uint32_t>(-1)};
+  const TerminatingSignalsBlocked blocked;  // for the client library's thread
+  pa_simple* stream = pulse->simple_new(nullptr, "Lirkel", PA_STREAM_PLAYBACK, nullptr, spec.name,
+                                        &format, nullptr, &buffer, nullptr);
+  if (stream == nullptr) return nullptr;
+  return std::make_unique<ServerStream>(*pulse, stream, frameBytes);
+}
+
+}  // namespace sound::server
