@@ -58,6 +58,24 @@ class Synth(unittest.TestCase):
         for pitch, start, end in runs[1:-1]:
             self.assertAlmostEqual((end - start) / MS, 128, delta=25, msg=runs)
 
+    def test_notes_start_on_their_millisecond(self):
+        # A xylophone (program 13) strikes at once, so each note's start is
+        # the first loud sample after a quiet; a sixteenth at Z10 is 62 ms.
+        # Notes are placed at their sample, not at the next buffer of audio.
+        def onsets(samples):
+            loud = np.where(np.abs(samples) > 0.5 * np.abs(samples).max())[0]
+            apart = np.where(np.diff(loud) > 100 * MS)[0]
+            return np.concatenate(([loud[0]], loud[apart + 1]))
+
+        steady = np.diff(onsets(self.play("Z10I013" + "C4_4_3" * 12).samples)) / MS
+        self.assertEqual(steady.size, 11)
+        for gap in steady:  # the xylophone's period (1.9 ms) blurs the edge
+            self.assertAlmostEqual(gap, 62 + 62 + 125, delta=2, msg=steady)
+        uneven = np.diff(onsets(self.play("Z10I013C4_4D4_3.E3_3").samples)) / MS
+        self.assertEqual(uneven.size, 2)
+        for gap, wanted in zip(uneven, [62 + 62, 62 + 125]):
+            self.assertAlmostEqual(gap, wanted, delta=2, msg=uneven)
+
     def test_instrument_token_changes_the_program(self):
         # The organ (program 16, the opening instrument) sounds strongly an
         # octave below the note; the ocarina (79) is nearly a pure tone.
