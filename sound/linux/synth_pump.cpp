@@ -80,7 +80,7 @@ void SynthPump::beginAt(std::int64_t originNs) {
 void SynthPump::send(const SynthMessage& message) {
   std::lock_guard lock(mutex_);
   lastDueNs_ = std::max(lastDueNs_, message.dueNs);
-  if (!rendering_ && !lost_ && message.kind == SynthMessage::Kind::noteOn) {
+  if (!rendering_ && message.kind == SynthMessage::Kind::noteOn) {
     beginAt(std::max(message.dueNs, now()));
   }
   if (rendering_) {
@@ -92,17 +92,12 @@ void SynthPump::send(const SynthMessage& message) {
 
 void SynthPump::start() {
   std::lock_guard lock(mutex_);
-  if (!rendering_ && !lost_) beginAt(now());
+  if (!rendering_) beginAt(now());
 }
 
 bool SynthPump::rendering() const {
   std::lock_guard lock(mutex_);
   return rendering_;
-}
-
-bool SynthPump::lost() const {
-  std::lock_guard lock(mutex_);
-  return lost_;
 }
 
 void SynthPump::finish() {
@@ -117,7 +112,7 @@ void SynthPump::finish() {
   }
   lock.unlock();
   stop();
-  // With the stream lost, the music's time is kept in silence.
+  // Whatever became of the stream, the music's time is kept.
   platform::posix::sleepUntil(endNs);
 }
 
@@ -137,27 +132,29 @@ void SynthPump::stop() {
 // passed, into nothing), with every message at its sample.
 bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
   const std::int64_t first = framesDone_;
+  const std::int64_t originNs = originNs_;
   // A chunk due longer ago than the queue lasts: the machine stalled and the
   // stream ran dry. What should have sounded meanwhile is rendered into
   // nothing, so the tune goes on in step, and the sound comes back with a
   // short fade-in.
-  const std::int64_t behindNs = now() - originNs_ - framesToNs(first);
+  const std::int64_t behindNs = now() - originNs - framesToNs(first);
   const bool skip = behindNs > queueNs;
   const std::int64_t count =
       skip ? std::min<std::int64_t>(nsToFrames(behindNs), sampleRate) : chunkFrames;
   std::vector<SynthMessage> due;
   while (!queued_.empty() &&
-         nsToFrames(queued_.front().dueNs - originNs_) < first + count) {
+         nsToFrames(queued_.front().dueNs - originNs) < first + count) {
     due.push_back(queued_.front());
     queued_.pop_front();
   }
+  const bool lost = lost_;
   busy_ = true;
   lock.unlock();
 
   std::vector<std::int16_t> samples(static_cast<std::size_t>(count) * channels);
   std::int64_t at = first;
   for (const SynthMessage& message : due) {
-    const std::int64_t place = std::clamp(nsToFrames(message.dueNs - originNs_), at, first + count);
+    const std::int64_t place = std::clamp(nsToFrames(message.dueNs - originNs), at, first + count);
     if (place > at) {
       fluid_.synth_write_s16(synth_, static_cast<int>(place - at), samples.data(),
                              static_cast<int>((at - first) * channels), 2, samples.data(),
@@ -172,7 +169,7 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
                            static_cast<int>((at - first) * channels + 1), 2);
   }
   bool written = true;
-  if (!skip) {
+  if (!skip && !lost) {
     if (fadeIn_) {
       const std::size_t fade = std::min<std::size_t>(resumeFadeFrames, count);
       for (std::size_t i = 0; i < fade * channels; ++i) {
@@ -200,8 +197,9 @@ void SynthPump::run() {
     const std::int64_t chunkStartNs = originNs_ + framesToNs(framesDone_);
     if (finishing_ && chunkStartNs >= endNs_) {
       busy_ = true;
+      const bool lost = lost_;
       lock.unlock();
-      stream_->drain();
+      if (!lost) stream_->drain();
       lock.lock();
       busy_ = false;
       rendering_ = false;
@@ -214,13 +212,9 @@ void SynthPump::run() {
     if (changed_.wait_until(lock, timeOf(writeAtNs), [this] { return quit_ || !rendering_; })) {
       continue;
     }
-    if (!renderChunk(lock)) {
-      lost_ = true;
-      rendering_ = false;
-      for (const SynthMessage& message : queued_) apply(message);
-      queued_.clear();
-      changed_.notify_all();
-    }
+    // A stream lost (the server went away) is written no more; rendering
+    // goes on into nothing, so a tune or a file keeps its time in silence.
+    if (!renderChunk(lock)) lost_ = true;
   }
 }
 

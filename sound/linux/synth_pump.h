@@ -54,7 +54,6 @@ class SynthPump {
   // Stops rendering at once; what is queued is dropped.
   void stop();
   bool rendering() const;
-  bool lost() const;  // the device or server went away
 
  private:
   void run();
@@ -71,7 +70,7 @@ class SynthPump {
   std::deque<SynthMessage> queued_;
   bool rendering_ = false;
   bool finishing_ = false;
-  bool lost_ = false;
+  bool lost_ = false;  // the stream went away: rendering goes on into nothing
   bool quit_ = false;
   bool fadeIn_ = false;
   bool busy_ = false;  // rendering or writing, the lock let go
