@@ -83,15 +83,24 @@ Failure openAudio(StreamOpener open) {
 
 Engine& engine() { return running; }
 
-void closeAudio() { running.pump.reset(); }
+void closeAudio() {
+  if (running.pump != nullptr && !running.pump->end()) {
+    // Its thread may still wake in the synthesizer: both stay for the run.
+    (void)running.pump.release();
+    running.abandoned = true;
+  }
+  running.pump.reset();
+}
 
 void stopEngine() {
   if (running.fluid == nullptr) return;
   const Library& fluid = *running.fluid;
   if (running.synth != nullptr) fluid.synth_all_sounds_off(running.synth, -1);
   closeAudio();
-  if (running.synth != nullptr) fluid.delete_synth(running.synth);
-  if (running.settings != nullptr) fluid.delete_settings(running.settings);
+  if (!running.abandoned) {
+    if (running.synth != nullptr) fluid.delete_synth(running.synth);
+    if (running.settings != nullptr) fluid.delete_settings(running.settings);
+  }
   running = Engine{};
 }
 

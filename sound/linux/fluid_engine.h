@@ -25,6 +25,7 @@ struct Engine {
   bool fontLoaded = false;
   std::unique_ptr<SynthPump> pump;  // while a stream is open
   StreamOpener opener = nullptr;    // the way the stream opened last
+  bool abandoned = false;  // a pump stuck in its stream was left running
 };
 
 // The steps of starting the synthesizer, in order; each takes the steps

@@ -22,8 +22,9 @@ constexpr std::int64_t nsPerSecond = 1'000'000'000;
 constexpr std::int64_t queueNs = std::int64_t{SynthPump::queueMs} * 1'000'000;
 constexpr unsigned channels = 2;
 constexpr unsigned resumeFadeFrames = SynthPump::sampleRate / 200;  // 5 ms
-// How long an ending waits for a stream that no longer plays.
-constexpr std::int64_t stuckStreamNs = 2 * nsPerSecond;
+// How long an ending waits for a stream that no longer plays (a server
+// stopped, not gone); the run then ends without it.
+constexpr std::int64_t stuckStreamNs = nsPerSecond;
 
 std::int64_t framesToNs(std::int64_t frames) { return frames * nsPerSecond / SynthPump::sampleRate; }
 std::int64_t nsToFrames(std::int64_t ns) { return ns * SynthPump::sampleRate / nsPerSecond; }
@@ -42,13 +43,21 @@ SynthPump::SynthPump(const Library& fluid, fluid_synth_t* synth,
 }
 
 SynthPump::~SynthPump() {
+  if (end()) thread_.join();
+}
+
+bool SynthPump::end() {
+  if (!thread_.joinable()) return true;
   stop();
-  {
-    std::lock_guard lock(mutex_);
-    quit_ = true;
-  }
+  std::unique_lock lock(mutex_);
+  quit_ = true;
   changed_.notify_all();
-  thread_.join();
+  if (!stuck_ &&
+      changed_.wait_until(lock, timeOf(now() + stuckStreamNs), [this] { return exited_; })) {
+    return true;
+  }
+  thread_.detach();
+  return false;
 }
 
 void SynthPump::apply(const SynthMessage& message) {
@@ -108,7 +117,7 @@ void SynthPump::finish() {
     finishing_ = true;
     changed_.notify_all();
     const std::int64_t deadline = endNs_ + queueNs + stuckStreamNs;
-    changed_.wait_until(lock, timeOf(deadline), [this] { return !rendering_; });
+    stuck_ = !changed_.wait_until(lock, timeOf(deadline), [this] { return !rendering_; });
   }
   lock.unlock();
   stop();
@@ -122,7 +131,9 @@ void SynthPump::stop() {
   finishing_ = false;
   changed_.notify_all();
   // The thread lets go of the stream when its chunk is written.
-  changed_.wait_until(lock, timeOf(now() + stuckStreamNs), [this] { return !busy_; });
+  if (!stuck_) {
+    stuck_ = !changed_.wait_until(lock, timeOf(now() + stuckStreamNs), [this] { return !busy_; });
+  }
   for (const SynthMessage& message : queued_) apply(message);
   queued_.clear();
   if (!busy_ && !lost_) stream_->drop();
@@ -148,6 +159,7 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
     queued_.pop_front();
   }
   const bool lost = lost_;
+  const bool fadeIn = fadeIn_;
   busy_ = true;
   lock.unlock();
 
@@ -170,7 +182,7 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
   }
   bool written = true;
   if (!skip && !lost) {
-    if (fadeIn_) {
+    if (fadeIn) {
       const std::size_t fade = std::min<std::size_t>(resumeFadeFrames, count);
       for (std::size_t i = 0; i < fade * channels; ++i) {
         samples[i] = static_cast<std::int16_t>(samples[i] * (i / channels + 0.5) / fade);
@@ -216,6 +228,8 @@ void SynthPump::run() {
     // goes on into nothing, so a tune or a file keeps its time in silence.
     if (!renderChunk(lock)) lost_ = true;
   }
+  exited_ = true;
+  changed_.notify_all();
 }
 
 }  // namespace sound::fluid

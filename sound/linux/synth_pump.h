@@ -39,7 +39,7 @@ class SynthPump {
   static constexpr unsigned streamBufferMs = 200;
 
   SynthPump(const Library& fluid, fluid_synth_t* synth, std::unique_ptr<SampleStream> stream);
-  ~SynthPump();  // stops at once
+  ~SynthPump();  // stops at once (see end())
   SynthPump(const SynthPump&) = delete;
   SynthPump& operator=(const SynthPump&) = delete;
 
@@ -54,6 +54,11 @@ class SynthPump {
   // Stops rendering at once; what is queued is dropped.
   void stop();
   bool rendering() const;
+  // Stops at once and ends the thread. False when the thread is stuck in a
+  // stream that no longer plays (a sound server stopped, not gone): the
+  // pump and the synthesizer it renders must then be left to the end of
+  // the process, not destroyed.
+  bool end();
 
  private:
   void run();
@@ -72,6 +77,8 @@ class SynthPump {
   bool finishing_ = false;
   bool lost_ = false;  // the stream went away: rendering goes on into nothing
   bool quit_ = false;
+  bool exited_ = false;  // the thread left its loop
+  bool stuck_ = false;   // a write has not come back in time
   bool fadeIn_ = false;
   bool busy_ = false;  // rendering or writing, the lock let go
   std::int64_t originNs_ = 0;   // the time of the first sample rendered
