@@ -12,6 +12,8 @@ namespace {
 struct State {
   Script script;
   std::int64_t fileStartedAtMs = -1;
+  std::int64_t dueMs = 0;
+  std::vector<Sent> sent;
 };
 
 State& state() {
@@ -34,17 +36,25 @@ class RecordedMidi final : public MidiOutput {
   ~RecordedMidi() override { fake::record("closeMidiOutput"); }
   Failure noteOn(int channel, int note, int velocity) override {
     fake::record("noteOn", {channel, note, velocity});
+    taken();
     return midiError(state().script.noteOnError);
   }
   Failure noteOff(int channel, int note, int velocity) override {
     fake::record("noteOff", {channel, note, velocity});
+    taken();
     return midiError(state().script.noteOffError);
   }
   Failure programChange(int channel, int program) override {
     fake::record("programChange", {channel, program});
+    taken();
     return {};
   }
   void allSoundOff() override { fake::record("allSoundOff"); }
+  unsigned leadMs() const override { return state().script.midiLeadMs; }
+  void dueAt(std::int64_t clockMs) override { state().dueMs = clockMs; }
+
+ private:
+  static void taken() { state().sent.push_back({fake::nowMs(), state().dueMs}); }
 };
 
 class RecordedFilePlayer final : public MidiFilePlayer {
@@ -99,6 +109,8 @@ class RecordedTones final : public ToneOutput {
 Script& script() { return state().script; }
 
 void reset() { state() = State{}; }
+
+const std::vector<Sent>& sentMessages() { return state().sent; }
 
 bool hasMidiDevice() {
   fake::record("midiDevices");

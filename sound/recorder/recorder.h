@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "sound/back_ends.h"
 
@@ -20,7 +21,15 @@ struct Script {
   bool filePortMissing = false;  // the file opens, then fails without a text
   unsigned fileStartError = 0;
   std::int64_t fileLengthMs = 5000;  // how long an opened file plays
+  unsigned midiLeadMs = 0;  // how far ahead the MIDI output wants messages
 };
+
+// A message as the MIDI output took it: when it came, and when it is due.
+struct Sent {
+  std::int64_t atMs;
+  std::int64_t dueMs;
+};
+const std::vector<Sent>& sentMessages();
 
 Script& script();
 // Back to a machine without MIDI output and with nothing open.

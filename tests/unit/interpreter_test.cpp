@@ -43,6 +43,26 @@ TEST_F(Midi, FirstTuneOfTheHelpText) {
   EXPECT_EQ(sleeps(), std::vector<std::int64_t>(6, 128));
 }
 
+// An output that renders its own sound queues it 60 ms ahead: it takes
+// every message that early, told when the message is due, so the rhythm it
+// plays is the tune's exactly. The first note starts the tune where it is.
+TEST_F(Midi, AnOutputThatQueuesAheadTakesEachMessageEarlyWithItsTime) {
+  sound::recorder::script().midiLeadMs = 60;
+  const std::size_t before = sound::recorder::sentMessages().size();
+  const std::int64_t start = fake::nowMs();
+  play("Z10C2D2_2I005E2");
+  std::vector<std::pair<std::int64_t, std::int64_t>> taken;  // (at, due) from the start
+  const auto& sent = sound::recorder::sentMessages();
+  for (std::size_t i = before; i < sent.size(); ++i) {
+    taken.emplace_back(sent[i].atMs - start, sent[i].dueMs - start);
+  }
+  EXPECT_EQ(taken, (std::vector<std::pair<std::int64_t, std::int64_t>>{
+                       {0, 0}, {190, 250},     // C
+                       {190, 250}, {440, 500},  // D, then a rest
+                       {690, 750},              // the program change
+                       {690, 750}, {940, 1000}}));  // E
+}
+
 TEST_F(Speaker, DefaultsAreRowFourAndHalfNotes) {
   play("AC");
   EXPECT_EQ(tones(), (Tones{{440, 512}, {261, 512}}));
