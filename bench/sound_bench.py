@@ -4,12 +4,16 @@ where they do the same work. Sound goes to a captured ALSA "default" device
 read at real-time speed, so no sound card is needed and every player is paced
 alike.
 
-    bench/sound_bench.py [--build DIR] [--runs N] [--quick] [--startup-only]
+    bench/sound_bench.py [--build DIR] [--runs N] [--server-runs N] [--quick]
+                         [--startup-only] [--servers]
 
 DIR is a build directory with the tests (lirkel, tests/audio/lirkel_fontless
 and bench/lirkel_synth_steps; default: build/release, else the newest build-*
 or build/test-plain). --quick shortens the timing tune from 60 s to 15 s.
---startup-only prints the start-up figures alone.
+--startup-only prints the start-up figures into the captured device alone,
+--servers those through the sound servers alone, both flags both. N is the
+number of rounds of each player (default 5; through the servers 7, with
+--quick 3).
 
 Start-up figures (bench/startup.py), each beside its target:
   whole process         wall time of the text-only runs (--version, the help
@@ -42,6 +46,7 @@ TOP = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(TOP, "tests", "audio"))
 
 from audio_lib import Machine, PacedReader, midi_file  # noqa: E402
+import server_startup  # noqa: E402
 import startup  # noqa: E402
 from startup import run_measured  # noqa: E402
 
@@ -122,16 +127,23 @@ def main():
     parser.add_argument("--build")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--server-runs", type=int)
     parser.add_argument("--startup-only", action="store_true")
+    parser.add_argument("--servers", action="store_true")
     args = parser.parse_args()
     build = find_build(args.build)
     LIRKEL = os.path.join(build, "lirkel")
     LIRKEL_FONTLESS = os.path.join(build, "tests", "audio", "lirkel_fontless")
     print(f"build: {build}; SoundFont: {startup.FONT}; {os.cpu_count()} cores, load "
           + " ".join(f"{load:.1f}" for load in os.getloadavg()))
-    startup.report(LIRKEL, LIRKEL_FONTLESS, os.path.join(build, "bench", "lirkel_synth_steps"),
-                   args.runs, 8 * args.runs)
-    if args.startup_only:
+    only = args.startup_only or args.servers
+    if args.startup_only or not only:
+        startup.report(LIRKEL, LIRKEL_FONTLESS, os.path.join(build, "bench", "lirkel_synth_steps"),
+                       args.runs, 8 * args.runs)
+    if args.servers or not only:
+        server_runs = args.server_runs or (3 if args.quick else 7)
+        server_startup.report(LIRKEL, LIRKEL_FONTLESS, server_runs)
+    if only:
         return
     print()
     cpu_while_waiting()
