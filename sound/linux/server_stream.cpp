@@ -4,6 +4,7 @@
 #include <pulse/simple.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -39,6 +40,8 @@ const Library* library() {
   }();
   return loaded ? &functions : nullptr;
 }
+
+constexpr unsigned serverBufferMs = 200;
 
 bool socketThere() {
   if (std::getenv("PULSE_SERVER") != nullptr) return true;
@@ -88,11 +91,14 @@ std::unique_ptr<SampleStream> openStream(const StreamSpec& spec) {
   const auto bytes = [&](std::size_t frames) { return static_cast<std::uint32_t>(frames * frameBytes); };
   const pa_sample_spec format{PA_SAMPLE_S16LE, spec.sampleRate,
                               static_cast<std::uint8_t>(spec.channels)};
-  // The server holds up to the whole buffer, asks for a chunk at a time and
-  // plays from the first chunk; after running dry it plays again as soon as
-  // a chunk comes, so a stall costs only the time it lasted.
+  // The server asks for a chunk at a time and plays from the first chunk;
+  // after running dry it plays again as soon as a chunk comes, so a stall
+  // costs only the time it lasted. Its buffer is larger than the writer's:
+  // with both cores busy, a server sized to the writer (70 ms) still dropped
+  // out now and then; at 200 ms it did not.
+  const unsigned bufferMs = std::max(spec.bufferMs, serverBufferMs);
   const pa_buffer_attr buffer{static_cast<std::uint32_t>(-1),
-                              bytes(std::size_t{spec.sampleRate} * spec.bufferMs / 1000),
+                              bytes(std::size_t{spec.sampleRate} * bufferMs / 1000),
                               bytes(spec.chunkFrames), bytes(spec.chunkFrames),
                               static_cast<std::uint32_t>(-1)};
   const TerminatingSignalsBlocked blocked;  // for the client library's thread

@@ -30,9 +30,10 @@ constexpr unsigned framesPerMs = ToneGenerator::framesPerMs;
 // What is queued ahead of the ear at most: enough to ride out a busy
 // scheduler, little enough that lyrics shown at a call's return are in time.
 constexpr std::int64_t queueAheadNs = 40'000'000;
-// The device's own buffer holds more than that, so a write never waits for
-// room while the queue is kept short.
-constexpr unsigned deviceBufferMs = 120;
+// The stream holds two chunks more than that, so a write never waits for
+// room, and no more: a device that plays only what overflows its buffer
+// (ALSA's capture into a file) lags by the whole buffer.
+constexpr unsigned deviceBufferMs = 60;
 constexpr unsigned chunkFrames = 10 * framesPerMs;
 constexpr unsigned resumeFadeFrames = 5 * framesPerMs;
 constexpr std::int64_t nsPerFrame = 1'000'000'000 / sampleRate;

@@ -1,11 +1,13 @@
-// The figures: a chunk of 5 ms keeps the placing of messages and the waking
+// The figures: a chunk of 5.3 ms keeps the placing of messages and the waking
 // fine-grained at a negligible cost (rendering 5 ms of a few voices takes
 // some 20 microseconds). The queue of 60 ms rides out what a machine with
 // every core busy does to an ordinary thread and to the sound server's
 // (holes of up to 13 ms were heard with FluidSynth's own driver, which keeps
 // about 11 ms queued, none with 60 ms); it is also how early lyrics show
-// before their notes, which is not heard as early. The stream itself holds
-// 200 ms, so a write never waits for room.
+// before their notes, which is not heard as early. The stream holds two
+// chunks more, so a write never waits for room; no more, because a device
+// that plays only what overflows its buffer (ALSA's capture into a file)
+// would lag by all of it.
 #include "sound/linux/synth_pump.h"
 
 #include <algorithm>
@@ -22,6 +24,9 @@ constexpr std::int64_t nsPerSecond = 1'000'000'000;
 constexpr std::int64_t queueNs = std::int64_t{SynthPump::queueMs} * 1'000'000;
 constexpr unsigned channels = 2;
 constexpr unsigned resumeFadeFrames = SynthPump::sampleRate / 200;  // 5 ms
+// A long stall is rendered into nothing about a second at a time.
+constexpr std::int64_t maxSkipFrames =
+    SynthPump::sampleRate / SynthPump::chunkFrames * SynthPump::chunkFrames;
 // How long an ending waits for a stream that no longer plays (a server
 // stopped, not gone); the run then ends without it.
 constexpr std::int64_t stuckStreamNs = nsPerSecond;
@@ -90,7 +95,9 @@ void SynthPump::send(const SynthMessage& message) {
   std::lock_guard lock(mutex_);
   lastDueNs_ = std::max(lastDueNs_, message.dueNs);
   if (!rendering_ && message.kind == SynthMessage::Kind::noteOn) {
-    beginAt(std::max(message.dueNs, now()));
+    // The tune starts where its first note is due, unless that has long passed.
+    const std::int64_t at = now();
+    beginAt(message.dueNs > at - queueNs ? message.dueNs : at);
   }
   if (rendering_) {
     queued_.push_back(message);
@@ -150,8 +157,9 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
   // short fade-in.
   const std::int64_t behindNs = now() - originNs - framesToNs(first);
   const bool skip = behindNs > queueNs;
+  const std::int64_t behind = nsToFrames(behindNs);
   const std::int64_t count =
-      skip ? std::min<std::int64_t>(nsToFrames(behindNs), sampleRate) : chunkFrames;
+      skip ? std::min<std::int64_t>(behind - behind % chunkFrames, maxSkipFrames) : chunkFrames;
   std::vector<SynthMessage> due;
   while (!queued_.empty() &&
          nsToFrames(queued_.front().dueNs - originNs) < first + count) {
@@ -166,7 +174,8 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
   std::vector<std::int16_t> samples(static_cast<std::size_t>(count) * channels);
   std::int64_t at = first;
   for (const SynthMessage& message : due) {
-    const std::int64_t place = std::clamp(nsToFrames(message.dueNs - originNs), at, first + count);
+    const std::int64_t due = nsToFrames(message.dueNs - originNs) + blockFrames / 2;
+    const std::int64_t place = std::clamp(due - due % blockFrames, at, first + count);
     if (place > at) {
       fluid_.synth_write_s16(synth_, static_cast<int>(place - at), samples.data(),
                              static_cast<int>((at - first) * channels), 2, samples.data(),

@@ -33,10 +33,14 @@ struct SynthMessage {
 class SynthPump {
  public:
   static constexpr unsigned sampleRate = 48000;
-  static constexpr unsigned chunkFrames = 240;  // 5 ms
+  // The synthesizer renders in blocks of 64 frames and starts a note only
+  // where a block begins: chunks and the places of messages keep to them.
+  static constexpr unsigned blockFrames = 64;
+  static constexpr unsigned chunkFrames = 4 * blockFrames;  // 5.3 ms
   // Queued ahead of the ear: see the figures in synth_pump.cpp.
   static constexpr unsigned queueMs = 60;
-  static constexpr unsigned streamBufferMs = 200;
+  // Two chunks more than the queue: a write never waits for room.
+  static constexpr unsigned streamBufferMs = queueMs + 10;
 
   SynthPump(const Library& fluid, fluid_synth_t* synth, std::unique_ptr<SampleStream> stream);
   ~SynthPump();  // stops at once (see end())
