@@ -47,7 +47,7 @@ import wave
 import numpy as np
 
 from audio_lib import midi_file
-from sound_server import RATE, SoundServer, available
+from sound_server import RATE, SoundServer, available, record_monitor
 import startup
 
 AUDIBLE = 300
@@ -59,10 +59,7 @@ class StampedRecorder(threading.Thread):
 
     def __init__(self, env):
         super().__init__(daemon=True)
-        self.proc = subprocess.Popen(
-            ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
-             "--channels=1", "--latency-msec=5", "--raw"],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.proc = record_monitor(env)
         self.raw = bytearray()
         self.stamps = []  # (monotonic s, whole samples received by then)
         self.lock = threading.Lock()

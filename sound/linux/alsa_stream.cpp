@@ -54,17 +54,17 @@ class AlsaStream final : public SampleStream {
   unsigned channels_;
 };
 
-bool configure(snd_pcm_t* pcm, const StreamSpec& spec) {
+bool configure(snd_pcm_t* pcm, const StreamShape& shape) {
   snd_pcm_hw_params_t* hw = nullptr;
   snd_pcm_hw_params_alloca(&hw);
-  unsigned rate = spec.sampleRate;
-  unsigned bufferUs = spec.bufferMs * 1000;
-  snd_pcm_uframes_t period = spec.chunkFrames;
+  unsigned rate = shape.sampleRate;
+  unsigned bufferUs = shape.bufferMs * 1000;
+  snd_pcm_uframes_t period = shape.chunkFrames;
   if (snd_pcm_hw_params_any(pcm, hw) < 0 ||
       snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
       snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
       snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE) < 0 ||
-      snd_pcm_hw_params_set_channels(pcm, hw, spec.channels) < 0 ||
+      snd_pcm_hw_params_set_channels(pcm, hw, shape.channels) < 0 ||
       snd_pcm_hw_params_set_rate(pcm, hw, rate, 0) < 0 ||
       snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferUs, nullptr) < 0 ||
       snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, nullptr) < 0 ||
@@ -75,22 +75,22 @@ bool configure(snd_pcm_t* pcm, const StreamSpec& spec) {
   snd_pcm_sw_params_alloca(&sw);
   // Playing starts with the first chunk, and again after an underrun.
   return snd_pcm_sw_params_current(pcm, sw) >= 0 &&
-         snd_pcm_sw_params_set_start_threshold(pcm, sw, spec.chunkFrames) >= 0 &&
+         snd_pcm_sw_params_set_start_threshold(pcm, sw, shape.chunkFrames) >= 0 &&
          snd_pcm_sw_params(pcm, sw) >= 0;
 }
 
 }  // namespace
 
-std::unique_ptr<SampleStream> openStream(const StreamSpec& spec) {
+std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   silenceAlsaMessages();
   nameSoundStreams();  // for a "default" device that leads to a sound server
   snd_pcm_t* pcm = nullptr;
   if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
-  if (!configure(pcm, spec)) {
+  if (!configure(pcm, shape)) {
     snd_pcm_close(pcm);
     return nullptr;
   }
-  return std::make_unique<AlsaStream>(pcm, spec.channels);
+  return std::make_unique<AlsaStream>(pcm, shape.channels);
 }
 
 }  // namespace sound::alsa

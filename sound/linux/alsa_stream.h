@@ -7,6 +7,6 @@
 namespace sound::alsa {
 
 // Null when the device does not open or takes no such format.
-std::unique_ptr<SampleStream> openStream(const StreamSpec& spec);
+std::unique_ptr<SampleStream> openStream(const StreamShape& shape);
 
 }  // namespace sound::alsa

@@ -12,7 +12,7 @@
 
 namespace sound {
 
-struct StreamSpec {
+struct StreamShape {
   const char* name;  // what the mixer shows beside the application's name
   unsigned sampleRate;
   unsigned channels;
@@ -32,6 +32,6 @@ class SampleStream {
   virtual void drop() = 0;
 };
 
-using StreamOpener = std::unique_ptr<SampleStream> (*)(const StreamSpec& spec);
+using StreamOpener = std::unique_ptr<SampleStream> (*)(const StreamShape& shape);
 
 }  // namespace sound

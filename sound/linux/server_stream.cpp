@@ -83,27 +83,27 @@ class ServerStream final : public SampleStream {
 
 bool running() { return socketThere() && library() != nullptr; }
 
-std::unique_ptr<SampleStream> openStream(const StreamSpec& spec) {
+std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   const Library* pulse = library();
   if (pulse == nullptr) return nullptr;
   nameSoundStreams();
-  const std::size_t frameBytes = spec.channels * sizeof(std::int16_t);
+  const std::size_t frameBytes = shape.channels * sizeof(std::int16_t);
   const auto bytes = [&](std::size_t frames) { return static_cast<std::uint32_t>(frames * frameBytes); };
-  const pa_sample_spec format{PA_SAMPLE_S16LE, spec.sampleRate,
-                              static_cast<std::uint8_t>(spec.channels)};
+  const pa_sample_spec samples{PA_SAMPLE_S16LE, shape.sampleRate,
+                              static_cast<std::uint8_t>(shape.channels)};
   // The server asks for a chunk at a time and plays from the first chunk;
   // after running dry it plays again as soon as a chunk comes, so a stall
   // costs only the time it lasted. Its buffer is larger than the writer's:
   // with both cores busy, a server sized to the writer (70 ms) still dropped
   // out now and then; at 200 ms it did not.
-  const unsigned bufferMs = std::max(spec.bufferMs, serverBufferMs);
+  const unsigned bufferMs = std::max(shape.bufferMs, serverBufferMs);
   const pa_buffer_attr buffer{static_cast<std::uint32_t>(-1),
-                              bytes(std::size_t{spec.sampleRate} * bufferMs / 1000),
-                              bytes(spec.chunkFrames), bytes(spec.chunkFrames),
+                              bytes(std::size_t{shape.sampleRate} * bufferMs / 1000),
+                              bytes(shape.chunkFrames), bytes(shape.chunkFrames),
                               static_cast<std::uint32_t>(-1)};
   const TerminatingSignalsBlocked blocked;  // for the client library's thread
-  pa_simple* stream = pulse->simple_new(nullptr, "Lirkel", PA_STREAM_PLAYBACK, nullptr, spec.name,
-                                        &format, nullptr, &buffer, nullptr);
+  pa_simple* stream = pulse->simple_new(nullptr, "Lirkel", PA_STREAM_PLAYBACK, nullptr, shape.name,
+                                        &samples, nullptr, &buffer, nullptr);
   if (stream == nullptr) return nullptr;
   return std::make_unique<ServerStream>(*pulse, stream, frameBytes);
 }

@@ -12,6 +12,6 @@ namespace sound::server {
 // milliseconds) and its client library is installed.
 bool running();
 // Null when the server does not take the stream.
-std::unique_ptr<SampleStream> openStream(const StreamSpec& spec);
+std::unique_ptr<SampleStream> openStream(const StreamShape& shape);
 
 }  // namespace sound::server

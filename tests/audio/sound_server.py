@@ -22,15 +22,21 @@ def available(kind):
     return all(shutil.which(tool) for tool in needed)
 
 
+def record_monitor(env):
+    """parec of the null sink's monitor: 16-bit mono samples on its output,
+    in chunks of about 5 ms."""
+    return subprocess.Popen(
+        ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
+         "--channels=1", "--latency-msec=5", "--raw"],
+        env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+
 class Recorder(threading.Thread):
     """Records the null sink's monitor as 16-bit mono samples."""
 
     def __init__(self, env):
         super().__init__(daemon=True)
-        self.proc = subprocess.Popen(
-            ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
-             "--channels=1", "--latency-msec=5", "--raw"],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.proc = record_monitor(env)
         self.chunks = []
         self.flowing = threading.Event()
 
