@@ -5,8 +5,16 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "sound/linux/stream_names.h"
 #include "sound/linux/thread_signals.h"
@@ -52,31 +60,134 @@ bool socketThere() {
   return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+// What the stream shares with its writer thread. Both own it, so a writer
+// stuck in a server that stopped answering (stopped, not gone: its calls
+// never return) can be let go of, and the run ends without it.
+struct Outbox {
+  enum class Order { none, drain, drop };
+  const Library& pulse;
+  pa_simple* stream;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::uint8_t> pending;  // written, not yet handed to the server
+  Order order = Order::none;
+  bool busy = false;  // in a call to the server
+  bool lost = false;
+  bool quit = false;
+  bool exited = false;
+};
+
+// The writer: hands the samples and the orders to the server, one call at a
+// time, on its own thread.
+void serve(const std::shared_ptr<Outbox>& box) {
+  std::unique_lock lock(box->mutex);
+  while (!box->quit) {
+    if (box->lost) box->pending.clear();
+    if (!box->pending.empty() || box->order != Outbox::Order::none) {
+      std::vector<std::uint8_t> bytes;
+      bytes.swap(box->pending);
+      const Outbox::Order order = bytes.empty() ? std::exchange(box->order, Outbox::Order::none)
+                                                : Outbox::Order::none;
+      box->busy = true;
+      lock.unlock();
+      int result = 0;
+      if (!bytes.empty()) {
+        result = box->pulse.simple_write(box->stream, bytes.data(), bytes.size(), nullptr);
+      } else if (order == Outbox::Order::drain) {
+        result = box->pulse.simple_drain(box->stream, nullptr);
+      } else {
+        result = box->pulse.simple_flush(box->stream, nullptr);
+      }
+      lock.lock();
+      box->busy = false;
+      if (result < 0) box->lost = true;
+      box->changed.notify_all();
+      continue;
+    }
+    box->changed.wait(lock);
+  }
+  box->exited = true;
+  box->changed.notify_all();
+}
+
+std::chrono::steady_clock::time_point inOneSecond() {
+  return std::chrono::steady_clock::now() + std::chrono::seconds(1);
+}
+
 class ServerStream final : public SampleStream {
  public:
-  ServerStream(const Library& pulse, pa_simple* stream, std::size_t frameBytes)
-      : pulse_(pulse), stream_(stream), frameBytes_(frameBytes) {}
-  ~ServerStream() override { pulse_.simple_free(stream_); }
+  ServerStream(const Library& pulse, pa_simple* stream, std::size_t frameBytes,
+               std::size_t bufferBytes)
+      : box_(std::make_shared<Outbox>(pulse, stream)),
+        frameBytes_(frameBytes),
+        bufferBytes_(bufferBytes) {
+    const TerminatingSignalsBlocked blocked;
+    writer_ = std::thread([box = box_] { serve(box); });
+  }
+  ~ServerStream() override {
+    std::unique_lock lock(box_->mutex);
+    box_->quit = true;
+    box_->changed.notify_all();
+    // Lost while the writer is in a call: that call is the one that never
+    // came back.
+    const bool stuck = box_->lost && box_->busy;
+    if (stuck ||
+        !box_->changed.wait_until(lock, inOneSecond(), [this] { return box_->exited; })) {
+      writer_.detach();  // and the server's stream with it
+      return;
+    }
+    lock.unlock();
+    writer_.join();
+    box_->pulse.simple_free(box_->stream);
+  }
   ServerStream(const ServerStream&) = delete;
   ServerStream& operator=(const ServerStream&) = delete;
 
+  // Waits only while more than the server's buffer is waiting: that is, when
+  // the server takes nothing; after a second of that, the stream is lost.
   bool write(const std::int16_t* frames, std::size_t count) override {
-    if (lost_) return false;
-    lost_ = pulse_.simple_write(stream_, frames, count * frameBytes_, nullptr) < 0;
-    return !lost_;
+    std::unique_lock lock(box_->mutex);
+    if (!box_->changed.wait_until(lock, inOneSecond(), [this] {
+          return box_->lost || box_->pending.size() < bufferBytes_;
+        })) {
+      box_->lost = true;
+    }
+    if (box_->lost) return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frames);
+    box_->pending.insert(box_->pending.end(), bytes, bytes + count * frameBytes_);
+    box_->changed.notify_all();
+    return true;
   }
-  void drain() override {
-    if (!lost_) lost_ = pulse_.simple_drain(stream_, nullptr) < 0;
-  }
+  void drain() override { order(Outbox::Order::drain); }
   void drop() override {
-    if (!lost_) lost_ = pulse_.simple_flush(stream_, nullptr) < 0;
+    {
+      std::lock_guard lock(box_->mutex);
+      box_->pending.clear();
+    }
+    order(Outbox::Order::drop);
   }
 
  private:
-  const Library& pulse_;
-  pa_simple* stream_;
+  // Gives the writer an order and waits for it to be carried out, for as
+  // long as the server's buffer plays and a second more.
+  void order(Outbox::Order order) {
+    std::unique_lock lock(box_->mutex);
+    if (box_->lost) return;
+    box_->order = order;
+    box_->changed.notify_all();
+    const auto deadline = inOneSecond() + std::chrono::milliseconds(serverBufferMs);
+    if (!box_->changed.wait_until(lock, deadline, [this] {
+          return box_->lost || (box_->order == Outbox::Order::none && box_->pending.empty() &&
+                                !box_->busy);
+        })) {
+      box_->lost = true;
+    }
+  }
+
+  std::shared_ptr<Outbox> box_;
   std::size_t frameBytes_;
-  bool lost_ = false;
+  std::size_t bufferBytes_;
+  std::thread writer_;
 };
 
 }  // namespace
@@ -105,7 +216,7 @@ std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   pa_simple* stream = pulse->simple_new(nullptr, "Lirkel", PA_STREAM_PLAYBACK, nullptr, shape.name,
                                         &samples, nullptr, &buffer, nullptr);
   if (stream == nullptr) return nullptr;
-  return std::make_unique<ServerStream>(*pulse, stream, frameBytes);
+  return std::make_unique<ServerStream>(*pulse, stream, frameBytes, buffer.tlength);
 }
 
 }  // namespace sound::server

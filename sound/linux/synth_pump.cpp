@@ -27,8 +27,8 @@ constexpr unsigned resumeFadeFrames = SynthPump::sampleRate / 200;  // 5 ms
 // A long stall is rendered into nothing about a second at a time.
 constexpr std::int64_t maxSkipFrames =
     SynthPump::sampleRate / SynthPump::chunkFrames * SynthPump::chunkFrames;
-// How long an ending waits for a stream that no longer plays (a server
-// stopped, not gone); the run then ends without it.
+// How long an ending waits for a stream whose writes no longer come back (a
+// device that hangs); the run then ends without it.
 constexpr std::int64_t stuckStreamNs = nsPerSecond;
 
 std::int64_t framesToNs(std::int64_t frames) { return frames * nsPerSecond / SynthPump::sampleRate; }

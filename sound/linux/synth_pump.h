@@ -59,7 +59,7 @@ class SynthPump {
   void stop();
   bool rendering() const;
   // Stops at once and ends the thread. False when the thread is stuck in a
-  // stream that no longer plays (a sound server stopped, not gone): the
+  // stream whose writes no longer come back (a device that hangs): the
   // pump and the synthesizer it renders must then be left to the end of
   // the process, not destroyed.
   bool end();

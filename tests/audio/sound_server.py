@@ -6,6 +6,7 @@ socket in its XDG_RUNTIME_DIR."""
 
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -126,8 +127,15 @@ class SoundServer:
             proc.wait(timeout=5)
         self.procs = []
 
+    def freeze(self):
+        """Stops the server and everything it needs, so its socket stays
+        open and nothing it is asked comes back."""
+        for proc in self.procs:
+            proc.send_signal(signal.SIGSTOP)
+
     def __exit__(self, *exc):
         for proc in reversed(self.procs):
+            proc.send_signal(signal.SIGCONT)
             proc.terminate()
         for proc in self.procs:
             try:
