@@ -65,6 +65,7 @@ bool socketThere() {
 // never return) can be let go of, and the run ends without it.
 struct Outbox {
   enum class Order { none, drain, drop };
+  Outbox(const Library& library, pa_simple* opened) : pulse(library), stream(opened) {}
   const Library& pulse;
   pa_simple* stream;
   std::mutex mutex;
