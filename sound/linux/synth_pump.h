@@ -4,8 +4,8 @@
 // stall of the machine shorter than the queue is not heard.
 //
 // Messages come that long before their time, each with the time it is due,
-// and are placed at that sample: a tune keeps its rhythm to the sample
-// however the thread is woken. Rendering starts with the first note, at its
+// and are placed there, to the synthesizer's block of 64 frames (1.3 ms): a
+// tune keeps its rhythm however the thread is woken. Rendering starts with the first note, at its
 // time, so nothing of silence is queued before it.
 #pragma once
 
