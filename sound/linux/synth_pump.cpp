@@ -173,22 +173,20 @@ bool SynthPump::renderChunk(std::unique_lock<std::mutex>& lock) {
 
   std::vector<std::int16_t> samples(static_cast<std::size_t>(count) * channels);
   std::int64_t at = first;
+  // Renders from `at` up to `end`, left and right interleaved.
+  const auto renderUpTo = [&](std::int64_t end) {
+    if (end <= at) return;
+    const int offset = static_cast<int>((at - first) * channels);
+    fluid_.synth_write_s16(synth_, static_cast<int>(end - at), samples.data(), offset, 2,
+                           samples.data(), offset + 1, 2);
+    at = end;
+  };
   for (const SynthMessage& message : due) {
-    const std::int64_t due = nsToFrames(message.dueNs - originNs) + blockFrames / 2;
-    const std::int64_t place = std::clamp(due - due % blockFrames, at, first + count);
-    if (place > at) {
-      fluid_.synth_write_s16(synth_, static_cast<int>(place - at), samples.data(),
-                             static_cast<int>((at - first) * channels), 2, samples.data(),
-                             static_cast<int>((at - first) * channels + 1), 2);
-    }
-    at = place;
+    const std::int64_t frame = nsToFrames(message.dueNs - originNs) + blockFrames / 2;
+    renderUpTo(std::clamp(frame - frame % blockFrames, at, first + count));
     apply(message);
   }
-  if (first + count > at) {
-    fluid_.synth_write_s16(synth_, static_cast<int>(first + count - at), samples.data(),
-                           static_cast<int>((at - first) * channels), 2, samples.data(),
-                           static_cast<int>((at - first) * channels + 1), 2);
-  }
+  renderUpTo(first + count);
   bool written = true;
   if (!skip && !lost) {
     if (fadeIn) {
