@@ -28,7 +28,9 @@ recording's clock jumps by +4 ms as its stream starts, drifts by 2 per
 mille and jumps by -6 ms as it ends, so that figure is uncertain by about
 5 ms. Any move over 1 ms in a run is noted under the table; one upwards may
 also be a busy machine making every chunk of 100 ms late (seen with
-PipeWire while fluidsynth loads its font).
+PipeWire while fluidsynth loads its font). Through PulseAudio the
+recording also loses up to its latency (5 ms) of the start of each new
+stream (see record_monitor), every player's alike.
 
 A server takes a sample from the player at the start of the graph cycle
 that holds it, up to one cycle (the player's own latency, tens of ms for
@@ -59,7 +61,7 @@ class StampedRecorder(threading.Thread):
 
     def __init__(self, env):
         super().__init__(daemon=True)
-        self.proc = record_monitor(env)
+        self.proc = record_monitor(env, latency_ms=5)
         self.raw = bytearray()
         self.stamps = []  # (monotonic s, whole samples received by then)
         self.lock = threading.Lock()
