@@ -9,6 +9,10 @@ void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-void silenceAlsaMessages() { snd_lib_error_set_handler(ignoreAlsaMessage); }
+// Once, and before any thread that opens a device starts.
+void silenceAlsaMessages() {
+  static const bool silenced = snd_lib_error_set_handler(ignoreAlsaMessage) == 0;
+  (void)silenced;
+}
 
 }  // namespace sound

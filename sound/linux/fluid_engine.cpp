@@ -3,6 +3,7 @@
 #include "sound/linux/fluid_engine.h"
 
 #include "sound/linux/alsa_quiet.h"
+#include "sound/linux/stream_opening.h"
 #include "sound/linux/thread_signals.h"
 
 namespace sound::fluid {
@@ -71,10 +72,12 @@ Failure loadSoundFont() {
 
 Failure openAudio(StreamOpener open) {
   if (running.pump != nullptr) return {};
+  // The stream opens while the synthesizer starts: PipeWire takes 10-16 ms
+  // to set one up, about as long as loading the SoundFont.
+  StreamOpening opening(open, {"Lirkel synthesizer", SynthPump::sampleRate, 2,
+                               SynthPump::streamBufferMs, SynthPump::chunkFrames});
   if (Failure failure = loadSoundFont()) return failure;
-  std::unique_ptr<SampleStream> stream =
-      open({"Lirkel synthesizer", SynthPump::sampleRate, 2, SynthPump::streamBufferMs,
-            SynthPump::chunkFrames});
+  std::unique_ptr<SampleStream> stream = opening.take();
   if (stream == nullptr) return "No audio device could be opened for MIDI output.";
   running.pump = std::make_unique<SynthPump>(*running.fluid, running.synth, std::move(stream));
   running.opener = open;

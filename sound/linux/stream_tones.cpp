@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/linux/signals.h"
+#include "sound/linux/stream_opening.h"
 #include "sound/linux/stream_tones.h"
 #include "sound/tone_generator.h"
 
@@ -63,7 +64,8 @@ bool openStream(StreamOpener open) {
   if (stream.samples != nullptr) return true;
   if (std::find(stream.tried.begin(), stream.tried.end(), open) != stream.tried.end()) return false;
   stream.tried.push_back(open);
-  stream.samples = open({"Lirkel tones", sampleRate, 1, deviceBufferMs, chunkFrames});
+  stream.samples =
+      StreamOpening(open, {"Lirkel tones", sampleRate, 1, deviceBufferMs, chunkFrames}).take();
   return stream.samples != nullptr;
 }
 

@@ -119,6 +119,21 @@ class Through:
                 self.assertGreater(seconds, 3.0, (program, end))
                 self.assertLess(seconds, 3.0 + 1.0, (program, end))
 
+    def test_a_server_stopped_before_the_run_costs_a_second_a_way_not_a_hang(self):
+        # It takes the connection and never replies; ALSA's "default" device
+        # leads to it as well (through the pulse plugin). Each way is given
+        # up after a second, and the 1 s tune keeps its time in silence.
+        for program in (LIRKEL_FONTLESS, LIRKEL):
+            with SoundServer(self.kind) as server:
+                server.freeze()
+                started = time.monotonic()
+                run = subprocess.run([program, "Z20 C1"], env=server.env(),
+                                     stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+                seconds = time.monotonic() - started
+            self.assertEqual((run.returncode, run.stderr), (0, b""), program)
+            self.assertGreater(seconds, 1.0, program)
+            self.assertLess(seconds, 1.0 + 2 * 1.0 + 0.5, program)
+
 
 @unittest.skipUnless(available("pipewire"), "PipeWire is not installed")
 class PipeWire(Through, unittest.TestCase):
