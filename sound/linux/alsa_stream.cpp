@@ -3,8 +3,6 @@
 #include <alsa/asoundlib.h>
 
 #include "platform/linux/signals.h"
-#include "sound/linux/alsa_quiet.h"
-#include "sound/linux/stream_names.h"
 
 namespace sound::alsa {
 namespace {
@@ -82,8 +80,6 @@ bool configure(snd_pcm_t* pcm, const StreamShape& shape) {
 }  // namespace
 
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
-  silenceAlsaMessages();
-  nameSoundStreams();  // for a "default" device that leads to a sound server
   snd_pcm_t* pcm = nullptr;
   if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
   if (!configure(pcm, shape)) {

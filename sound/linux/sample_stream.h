@@ -32,6 +32,12 @@ class SampleStream {
   virtual void drop() = 0;
 };
 
+// Null when the stream does not open. Called through StreamOpening, which
+// sets up what the process shares (library messages, the mixer's names).
 using StreamOpener = std::unique_ptr<SampleStream> (*)(const StreamShape& shape);
+
+// A device or server that keeps a call waiting this long does not answer:
+// it is given up, and the run keeps its time without it.
+constexpr unsigned unansweredAfterMs = 1000;
 
 }  // namespace sound

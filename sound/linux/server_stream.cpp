@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "sound/linux/stream_names.h"
 #include "sound/linux/thread_signals.h"
 
 namespace sound::server {
@@ -111,8 +110,8 @@ void serve(const std::shared_ptr<Outbox>& box) {
   box->changed.notify_all();
 }
 
-std::chrono::steady_clock::time_point inOneSecond() {
-  return std::chrono::steady_clock::now() + std::chrono::seconds(1);
+std::chrono::steady_clock::time_point whenUnanswered() {
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(unansweredAfterMs);
 }
 
 class ServerStream final : public SampleStream {
@@ -133,7 +132,7 @@ class ServerStream final : public SampleStream {
     // came back.
     const bool stuck = box_->lost && box_->busy;
     if (stuck ||
-        !box_->changed.wait_until(lock, inOneSecond(), [this] { return box_->exited; })) {
+        !box_->changed.wait_until(lock, whenUnanswered(), [this] { return box_->exited; })) {
       writer_.detach();  // and the server's stream with it
       return;
     }
@@ -148,7 +147,7 @@ class ServerStream final : public SampleStream {
   // the server takes nothing; after a second of that, the stream is lost.
   bool write(const std::int16_t* frames, std::size_t count) override {
     std::unique_lock lock(box_->mutex);
-    if (!box_->changed.wait_until(lock, inOneSecond(), [this] {
+    if (!box_->changed.wait_until(lock, whenUnanswered(), [this] {
           return box_->lost || box_->pending.size() < bufferBytes_;
         })) {
       box_->lost = true;
@@ -176,7 +175,7 @@ class ServerStream final : public SampleStream {
     if (box_->lost) return;
     box_->order = order;
     box_->changed.notify_all();
-    const auto deadline = inOneSecond() + std::chrono::milliseconds(serverBufferMs);
+    const auto deadline = whenUnanswered() + std::chrono::milliseconds(serverBufferMs);
     if (!box_->changed.wait_until(lock, deadline, [this] {
           return box_->lost || (box_->order == Outbox::Order::none && box_->pending.empty() &&
                                 !box_->busy);
@@ -198,7 +197,6 @@ bool running() { return socketThere() && library() != nullptr; }
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   const Library* pulse = library();
   if (pulse == nullptr) return nullptr;
-  nameSoundStreams();
   const std::size_t frameBytes = shape.channels * sizeof(std::int16_t);
   const auto bytes = [&](std::size_t frames) { return static_cast<std::uint32_t>(frames * frameBytes); };
   const pa_sample_spec samples{PA_SAMPLE_S16LE, shape.sampleRate,

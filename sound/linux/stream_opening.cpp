@@ -46,10 +46,11 @@ void giveUp(StreamOpener open) {
 StreamOpening::StreamOpening(StreamOpener open, const StreamShape& shape)
     : state_(std::make_shared<OpeningState>()) {
   state_->open = open;
-  state_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+  state_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(unansweredAfterMs);
   if (!answers(open)) return;
-  // What the openers set for the whole process is set here, before any
-  // other thread could read it.
+  // What the process shares is set here, before any other thread could
+  // read it: alsa-lib's messages kept off the terminal, and the names a
+  // sound server shows (also for a "default" ALSA device that leads to one).
   silenceAlsaMessages();
   nameSoundStreams();
   const TerminatingSignalsBlocked blocked;  // for this thread and the libraries'

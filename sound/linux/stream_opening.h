@@ -15,16 +15,13 @@ struct OpeningState;
 
 class StreamOpening {
  public:
-  // How long an opening may take before it is given up.
-  static constexpr unsigned boundMs = 1000;
-
   StreamOpening(StreamOpener open, const StreamShape& shape);
   ~StreamOpening();  // a stream not taken is closed
   StreamOpening(const StreamOpening&) = delete;
   StreamOpening& operator=(const StreamOpening&) = delete;
 
-  // The stream; nullptr when it failed to open, or did not within boundMs
-  // of the start. A way of opening that once did not answer in time is not
+  // The stream; nullptr when it failed to open, or did not within
+  // unansweredAfterMs of the start. A way of opening that once did not answer in time is not
   // tried again in the run: it gives nullptr at once.
   std::unique_ptr<SampleStream> take();
 

@@ -29,7 +29,7 @@ constexpr std::int64_t maxSkipFrames =
     SynthPump::sampleRate / SynthPump::chunkFrames * SynthPump::chunkFrames;
 // How long an ending waits for a stream whose writes no longer come back (a
 // device that hangs); the run then ends without it.
-constexpr std::int64_t stuckStreamNs = nsPerSecond;
+constexpr std::int64_t stuckStreamNs = std::int64_t{unansweredAfterMs} * 1'000'000;
 
 std::int64_t framesToNs(std::int64_t frames) { return frames * nsPerSecond / SynthPump::sampleRate; }
 std::int64_t nsToFrames(std::int64_t ns) { return ns * SynthPump::sampleRate / nsPerSecond; }
