@@ -30,7 +30,7 @@ mille and jumps by -6 ms as it ends, so that figure is uncertain by about
 also be a busy machine making every chunk of 100 ms late (seen with
 PipeWire while fluidsynth loads its font). Through PulseAudio the
 recording also loses up to its latency (5 ms) of the start of each new
-stream (see record_monitor), every player's alike.
+stream (see RECORDER_LATENCY_MS in sound_server.py), every player's alike.
 
 A server takes a sample from the player at the start of the graph cycle
 that holds it, up to one cycle (the player's own latency, tens of ms for

@@ -23,26 +23,31 @@ def available(kind):
     return all(shutil.which(tool) for tool in needed)
 
 
-def record_monitor(env, latency_ms=1):
+def record_monitor(env, latency_ms):
     """parec of the null sink's monitor: 16-bit mono samples on its output,
-    in chunks of about latency_ms. Kept small for the tests because
-    PulseAudio, to mix a new stream in at once, rewinds what the sink has
-    already mixed, and the monitor cannot take back what its recorder was
-    given: the recording loses the start of every new stream, up to the
-    recorder's latency (measured with paplay: 10 ms at 20, up to 5 ms at 5,
-    under 1.5 ms at 1). PipeWire loses nothing."""
+    in chunks of about latency_ms."""
     return subprocess.Popen(
         ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
          "--channels=1", f"--latency-msec={latency_ms}", "--raw"],
         env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
 
 
+# The recorder's latency, by server. PulseAudio, to mix a new stream in at
+# once, rewinds what the sink has already mixed, and the monitor cannot take
+# back what its recorder was given: the recording loses the start of every
+# new stream, up to the recorder's latency (measured with paplay: 10 ms at
+# 20, up to 5 ms at 5, under 1.5 ms at 1). PipeWire loses nothing at 5 ms,
+# but a 1 ms recorder leaves holes of one cycle (5.3 ms) in a third of its
+# recordings of the same tones, none in 15 at 5 ms.
+RECORDER_LATENCY_MS = {"pulseaudio": 1, "pipewire": 5}
+
+
 class Recorder(threading.Thread):
     """Records the null sink's monitor as 16-bit mono samples."""
 
-    def __init__(self, env):
+    def __init__(self, env, latency_ms):
         super().__init__(daemon=True)
-        self.proc = record_monitor(env)
+        self.proc = record_monitor(env, latency_ms)
         self.chunks = []
         self.flowing = threading.Event()
 
@@ -175,7 +180,7 @@ class SoundServer:
 
     def record(self):
         """A recorder of the sink, started and flowing."""
-        recorder = Recorder(self.env())
+        recorder = Recorder(self.env(), RECORDER_LATENCY_MS[self.kind])
         recorder.start()
         # A sink nobody records takes a moment to start a new stream.
         if not recorder.flowing.wait(timeout=10):
