@@ -37,7 +37,7 @@ int main() {
   constexpr Step steps[] = {
       {"synth", fluid::createSynth},
       {"soundfont", fluid::loadSoundFont},
-      {"audio", [] { return fluid::openAudio(sound::alsa::openStream); }},
+      {"audio", [] { return fluid::openAudio({sound::alsa::openStream, sound::alsa::queueMs}); }},
   };
   std::printf("runtime %.3f", runtime);
   for (const Step& step : steps) {

@@ -20,15 +20,18 @@ void openMidiOut() {
 
 void connectMidiOut(std::unique_ptr<sound::MidiOutput> output) {
   midiOutState.available = true;
+  midiOutState.tuneEnded = false;
   midiOutState.output = std::move(output);
   midiOutState.output->programChange(0, openingProgram);
 }
 
 void closeMidiOut() {
   if (!midiOutState.available || midiOutState.output == nullptr) return;
-  midiOutState.output->allSoundOff();
+  if (!midiOutState.tuneEnded) midiOutState.output->allSoundOff();
   midiOutState.output.reset();
 }
+
+void markTuneEnded() { midiOutState.tuneEnded = true; }
 
 bool openSound() {
   midiOutState.available = false;

@@ -36,6 +36,9 @@ struct MidiOutState {
   platform::ExitProc savedExitHook = nullptr;
   // The pace of the notes and rests sent through the connection.
   sound::Timeline timeline;
+  // The tune played to its end: closing lets its last notes ring out,
+  // where a tune stopped (by a key, a signal) is cut at once.
+  bool tuneEnded = false;
 };
 
 extern MidiOutState midiOutState;
@@ -51,3 +54,5 @@ bool openSound();
 void closeSound();
 void openMidiOut();
 void closeMidiOut();
+// The tune on the open connection has played to its end.
+void markTuneEnded();

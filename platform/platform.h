@@ -42,6 +42,10 @@ std::int64_t clockMs();
 // Sleeps until clockMs() reaches the time; returns at once when it has.
 // A request to end the process (a terminating signal, Ctrl+C) ends it here.
 void sleepUntilMs(std::int64_t timeMs);
+// The same, but it wakes early when input is pending (where input can come
+// at all), so that a key stops a long note at once; answers whether it did.
+// On Windows, whose MIDI messages sound when they are sent, it only sleeps.
+bool sleepUntilMsOrInput(std::int64_t timeMs);
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;

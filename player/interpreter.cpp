@@ -7,6 +7,7 @@
 #include "library/resolve.h"
 #include "library/songbook.h"
 #include "midi/midi_files.h"
+#include "midi/midi_out.h"
 #include "player/notation_lexer.h"
 #include "player/note_length.h"
 #include "player/number.h"
@@ -183,7 +184,9 @@ unsigned char playNotationSpeaker(bool echo, ShortText argument) {
   std::uint16_t randomLine = 0;
   resolveArgument(echo, argument, foundLine, randomLine);
   const std::unique_ptr<sound::ToneOutput> speaker = sound::openToneOutput();
-  return runLines(Variant{speaker.get()}, echo, argument, foundLine, randomLine, 0);
+  const unsigned char answer = runLines(Variant{speaker.get()}, echo, argument, foundLine, randomLine, 0);
+  if (answer != 0) speaker->stop();  // a key: at once, not to the end of its note
+  return answer;
 }
 
 unsigned char playNotationMidi(bool echo, ShortText argument) {
@@ -194,7 +197,9 @@ unsigned char playNotationMidi(bool echo, ShortText argument) {
   }
   const unsigned char answer = tryMidiFiles(argument);
   if (answer != 255) return answer;
-  return runLines(Variant{}, echo, argument, foundLine, randomLine, answer);
+  const unsigned char played = runLines(Variant{}, echo, argument, foundLine, randomLine, answer);
+  if (played == 0) markTuneEnded();
+  return played;
 }
 
 void recordNotation(ShortText text, std::uint16_t foundLine, std::uint16_t randomLine,

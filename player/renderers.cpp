@@ -25,10 +25,13 @@ sound::MidiOutput* outputAtPresent() {
   return output;
 }
 
-// Waits out a length, less what the output queues ahead of the ear.
+// Waits out a length, less what the output queues ahead of the ear; the
+// output learns first that nothing more is due before its end.
 void waitMidi(std::uint16_t milliseconds) {
-  const sound::MidiOutput* output = midiOutState.output.get();
-  midiOutState.timeline.wait(milliseconds, output != nullptr ? output->leadMs() : 0);
+  const std::int64_t reached = midiOutState.timeline.advance(milliseconds);
+  sound::MidiOutput* output = midiOutState.output.get();
+  if (output != nullptr) output->dueAt(reached);
+  midiOutState.timeline.waitUntilReached(output != nullptr ? output->leadMs() : 0);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ struct ToneBackEnd {
   const char* name;
   // Null when the back end cannot play here.
   std::unique_ptr<ToneOutput> (*open)();
+  // Ends at once what an output of it still sounds (the run ends); may be null.
+  void (*release)();
 };
 
 // Sound rendered into samples, channels interleaved.

@@ -59,6 +59,9 @@ Failure renderMidi(const Recording& recording, std::int64_t endMs, RenderedSound
 }
 
 void closeAll() {
+  for (const ToneBackEnd& backEnd : preferences().tones) {
+    if (backEnd.release != nullptr) backEnd.release();
+  }
   for (const MidiBackEnd& backEnd : preferences().midi) {
     if (backEnd.release != nullptr) backEnd.release();
   }

@@ -22,11 +22,16 @@ std::int64_t Timeline::presentMs() {
   return deadlineMs_;
 }
 
-void Timeline::wait(unsigned lengthMs, unsigned leadMs) {
+std::int64_t Timeline::advance(unsigned lengthMs) {
   elapsedMs_ += lengthMs;
-  if (mode_ == Mode::counted) return;
+  if (mode_ == Mode::counted) return elapsedMs_;
   deadlineMs_ = presentMs() + lengthMs;
-  platform::sleepUntilMs(deadlineMs_ - leadMs);
+  return deadlineMs_;
+}
+
+void Timeline::waitUntilReached(unsigned leadMs) const {
+  if (mode_ == Mode::counted) return;
+  platform::sleepUntilMsOrInput(deadlineMs_ - leadMs);
 }
 
 }  // namespace sound

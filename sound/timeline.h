@@ -14,9 +14,17 @@ class Timeline {
   Timeline() = default;
   explicit Timeline(Mode mode) : mode_(mode) {}
 
-  // Waits until the timeline, moved on by the length, is reached (less the
-  // lead, for an output that queues sound ahead of the ear).
-  void wait(unsigned lengthMs, unsigned leadMs = 0);
+  // Moves the timeline on by the length: answers the clock time (ms) the
+  // music reaches, where what is sent next is due.
+  std::int64_t advance(unsigned lengthMs);
+  // Waits until the time reached, less the lead (for an output that queues
+  // sound ahead of the ear); wakes early when input is pending, so that a
+  // key stops a long note at once.
+  void waitUntilReached(unsigned leadMs) const;
+  void wait(unsigned lengthMs, unsigned leadMs = 0) {
+    advance(lengthMs);
+    waitUntilReached(leadMs);
+  }
   // The clock time (ms) the music has reached: where what is sent next is
   // due. Starts the timeline at the present, or anew after a stall.
   std::int64_t presentMs();

@@ -7,31 +7,45 @@
 namespace sound {
 namespace {
 
-constexpr unsigned fadeFrames = 5 * ToneGenerator::framesPerMs;
+constexpr std::size_t fadeFrames = 5 * ToneGenerator::framesPerMs;
 // About -20 dBFS RMS, where the synthesizer's tunes sound too.
 constexpr double amplitude = 0.14 * 32767.0;
 
 }  // namespace
 
+void ToneGenerator::start(unsigned frequencyHz, std::size_t frames) {
+  const bool audible = frequencyHz != 0 && frequencyHz < sampleRate / 2;
+  step_ = audible ? static_cast<double>(frequencyHz) / sampleRate : 0.0;
+  length_ = audible ? frames : 0;
+  left_ = length_;
+  fade_ = std::min(fadeFrames, length_ / 2);
+}
+
+void ToneGenerator::render(std::int16_t* samples, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (left_ == 0) {
+      std::fill(samples + i, samples + count, 0);
+      return;
+    }
+    const std::size_t at = length_ - left_;
+    double gain = 1.0;
+    const std::size_t edge = std::min(at, left_ - 1);
+    if (edge < fade_) gain = 0.5 - 0.5 * std::cos(std::numbers::pi * (edge + 0.5) / fade_);
+    samples[i] = static_cast<std::int16_t>(
+        std::lround(amplitude * gain * std::sin(2.0 * std::numbers::pi * phase_)));
+    phase_ += step_;
+    if (phase_ >= 1.0) phase_ -= 1.0;
+    --left_;
+  }
+}
+
 void ToneGenerator::tone(std::vector<std::int16_t>& samples, unsigned frequencyHz,
                          unsigned lengthMs) {
-  if (frequencyHz == 0 || frequencyHz >= sampleRate / 2) {
-    silence(samples, lengthMs);
-    return;
-  }
-  const unsigned count = lengthMs * framesPerMs;
-  const double step = static_cast<double>(frequencyHz) / sampleRate;
-  const unsigned fade = std::min(fadeFrames, count / 2);
-  samples.reserve(samples.size() + count);
-  for (unsigned i = 0; i < count; ++i) {
-    double gain = 1.0;
-    const unsigned edge = std::min(i, count - 1 - i);
-    if (edge < fade) gain = 0.5 - 0.5 * std::cos(std::numbers::pi * (edge + 0.5) / fade);
-    samples.push_back(static_cast<std::int16_t>(
-        std::lround(amplitude * gain * std::sin(2.0 * std::numbers::pi * phase_))));
-    phase_ += step;
-    if (phase_ >= 1.0) phase_ -= 1.0;
-  }
+  const std::size_t count = std::size_t{lengthMs} * framesPerMs;
+  start(frequencyHz, count);
+  const std::size_t from = samples.size();
+  samples.resize(from + count);
+  render(samples.data() + from, count);
 }
 
 void ToneGenerator::silence(std::vector<std::int16_t>& samples, unsigned lengthMs) const {

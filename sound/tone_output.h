@@ -1,6 +1,7 @@
 // Plain tones, as a speaker plays them. Every call returns when its length
-// has passed on the output's own timeline, so a tune of tones keeps time by
-// itself and lyrics written between calls appear in time.
+// has passed on the output's own timeline (or early, when a key may stop
+// the tune), so a tune of tones keeps time by itself and lyrics written
+// between calls appear in time.
 #pragma once
 
 namespace sound {
@@ -10,6 +11,8 @@ class ToneOutput {
   virtual ~ToneOutput() = default;  // lets the tones already queued play out
   virtual void tone(unsigned frequencyHz, unsigned lengthMs) = 0;
   virtual void rest(unsigned lengthMs) = 0;
+  // Ends what sounds at once, with a short fade: the tune was stopped.
+  virtual void stop() {}
 };
 
 }  // namespace sound

@@ -38,6 +38,15 @@ void record(std::string name, std::vector<std::int64_t> args, std::string text) 
 
 void advanceClock(std::int64_t ms) { world().now += ms; }
 
+void advanceClockUntilKey(std::int64_t ms) {
+  const auto& keys = world().script.keys;
+  std::int64_t until = world().now + ms;
+  if (world().script.terminal && !keys.empty() && keys.front().atMs >= 0) {
+    until = std::min(until, std::max(world().now, keys.front().atMs));
+  }
+  world().now = until;
+}
+
 Script& script() { return world().script; }
 std::vector<Call>& calls() { return world().calls; }
 std::string& output() { return world().output; }
@@ -77,6 +86,19 @@ std::int64_t clockMs() { return world().now; }
 void sleepUntilMs(std::int64_t timeMs) {
   record("wait", {timeMs - world().now});
   world().now = std::max(world().now, timeMs);
+}
+
+// Logged as a wait too; a key pressed before the time ends it there.
+bool sleepUntilMsOrInput(std::int64_t timeMs) {
+  record("wait", {timeMs - world().now});
+  const auto& keys = world().script.keys;
+  if (world().script.terminal && !keys.empty() && keys.front().atMs >= 0 &&
+      keys.front().atMs < timeMs) {
+    world().now = std::max(world().now, keys.front().atMs);
+    return true;
+  }
+  world().now = std::max(world().now, timeMs);
+  return false;
 }
 
 LocalTime localTime() { return world().script.time; }

@@ -73,6 +73,9 @@ void reset();
 void record(std::string name, std::vector<std::int64_t> args = {}, std::string text = {});
 // Moves the virtual clock on, as a call that takes time does.
 void advanceClock(std::int64_t ms);
+// The same, but only up to a key pressed meanwhile, as an output that
+// watches the keyboard while it waits does.
+void advanceClockUntilKey(std::int64_t ms);
 
 // The calls with this name, in order.
 std::vector<Call> callsNamed(std::string_view name);

@@ -21,6 +21,9 @@ int argumentCount = 0;
 char** argumentValues = nullptr;
 
 volatile sig_atomic_t pendingSignal = 0;
+// Set once the process has begun to end: its waits then only wait, and do
+// not end it again.
+volatile sig_atomic_t ending = 0;
 int wakePipe[2] = {-1, -1};
 
 // Signals whose default action does not end the process (it ignores them or
@@ -49,7 +52,17 @@ struct sigaction earlierFatalAction[fatalCount];
   _exit(128 + signal);
 }
 
+// The end of the process begins: the signal pipe is emptied, so the waits
+// of what still closes (the sound's fade) sleep instead of waking at once.
+void beginEnding() {
+  ending = 1;
+  char bytes[64];
+  while (wakePipe[0] >= 0 && read(wakePipe[0], bytes, sizeof bytes) > 0) {
+  }
+}
+
 void atProcessEnd() {
+  beginEnding();
   runProcessEnd();
   flushStdout();
   // A signal that came too late for any wait still decides how the run ends.
@@ -166,16 +179,20 @@ void installSignalHandlers() {
   }
 }
 
-bool signalPending() { return pendingSignal != 0; }
+bool signalPending() { return pendingSignal != 0 && ending == 0; }
+
+bool processEnding() { return ending != 0; }
 
 void endBySignal() {
   const int signal = pendingSignal;
+  beginEnding();
   runProcessEnd();
   flushStdout();
   dieBy(signal);
 }
 
 void endQuietly() {
+  beginEnding();
   runProcessEnd();
   // A signal that asked to end the run still decides how it ends.
   if (pendingSignal != 0) dieBy(pendingSignal);

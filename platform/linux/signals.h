@@ -22,8 +22,11 @@ namespace platform::posix {
 // Installs the handlers; called once from startProcess. A signal that was
 // ignored when the program started stays ignored.
 void installSignalHandlers();
-// True once a terminating signal has arrived.
+// True once a terminating signal has arrived, until the process begins to
+// end by it (the waits of what is closed then do not end it again).
 bool signalPending();
+// True once the process has begun to end, by a signal or not.
+bool processEnding();
 // Runs the process-end steps and ends the process by the pending signal.
 [[noreturn]] void endBySignal();
 // Runs the process-end steps and ends the process with exit code 0, for an

@@ -176,6 +176,18 @@ bool consoleWaitInput(int timeoutMs) {
   return inputLive;
 }
 
+bool sleepUntilMsOrInput(std::int64_t timeMs) {
+  for (;;) {
+    const std::int64_t left = timeMs - posix::monotonicNs() / 1'000'000;
+    if (left <= 0) return false;
+    if (!inputLive) {
+      sleepUntilMs(timeMs);
+      return false;
+    }
+    if (pendingLength > 0 || waitReadable(static_cast<int>(left))) return true;
+  }
+}
+
 void consoleOpenScreen() { screenFd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC); }
 
 void consoleCloseScreen() {

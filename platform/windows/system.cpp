@@ -13,6 +13,13 @@ void sleepUntilMs(std::int64_t timeMs) {
   if (left > 0) windows::waitOrEnd(static_cast<unsigned>(left));
 }
 
+// A MIDI message sounds when it is sent here, so a note may not end early:
+// a key is seen after the note, as always.
+bool sleepUntilMsOrInput(std::int64_t timeMs) {
+  sleepUntilMs(timeMs);
+  return false;
+}
+
 LocalTime localTime() {
   SYSTEMTIME now{};
   GetLocalTime(&now);

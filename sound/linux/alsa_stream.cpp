@@ -2,12 +2,8 @@
 
 #include <alsa/asoundlib.h>
 
-#include "platform/linux/signals.h"
-
 namespace sound::alsa {
 namespace {
-
-namespace posix = platform::posix;
 
 class AlsaStream final : public SampleStream {
  public:
@@ -26,8 +22,6 @@ class AlsaStream final : public SampleStream {
         count -= static_cast<std::size_t>(written);
         continue;
       }
-      // Only the main thread takes terminating signals (see thread_signals.h).
-      if (written == -EINTR && posix::signalPending()) posix::endBySignal();
       // An underrun (the machine stalled) or a suspend: start the stream again.
       if (snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0) {
         snd_pcm_close(pcm_);
@@ -36,14 +30,10 @@ class AlsaStream final : public SampleStream {
     }
     return pcm_ != nullptr;
   }
+  // The stream takes more after: a MIDI file may follow a tune.
   void drain() override {
     if (pcm_ == nullptr) return;
     snd_pcm_drain(pcm_);
-    snd_pcm_prepare(pcm_);
-  }
-  void drop() override {
-    if (pcm_ == nullptr) return;
-    snd_pcm_drop(pcm_);
     snd_pcm_prepare(pcm_);
   }
 

@@ -2,9 +2,14 @@
 // or whatever the machine's ALSA configuration puts there.
 #pragma once
 
-#include "sound/linux/sample_stream.h"
+#include "sound/render/sample_stream.h"
 
 namespace sound::alsa {
+
+// Queued ahead of the ear: enough to ride out a busy scheduler, little
+// enough that a key stops the sound within 50 ms (the queue plays out, then
+// a fade of 5 ms).
+constexpr unsigned queueMs = 30;
 
 // Null when the device does not open or takes no such format.
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape);

@@ -3,13 +3,15 @@
 #include "sound/linux/fluid_engine.h"
 
 #include "sound/linux/alsa_quiet.h"
-#include "sound/linux/stream_opening.h"
+#include "sound/linux/system_clock.h"
 #include "sound/linux/thread_signals.h"
 
 namespace sound::fluid {
 namespace {
 
 Engine running;
+
+constexpr double playbackSampleRate = SynthSource::shape(0).sampleRate;
 
 void ignoreFluidMessage(int, const char*, void*) {}
 
@@ -38,6 +40,7 @@ bool available() { return !generalMidiSoundFont().empty() && library() != nullpt
 
 Failure createSynth() {
   if (running.synth != nullptr) return {};
+  // Threads the library starts take no terminating signal.
   const TerminatingSignalsBlocked blocked;
   running.fluid = library();
   if (running.fluid == nullptr) return "The synthesizer could not be started.";
@@ -51,6 +54,7 @@ Failure createSynth() {
     stopEngine();
     return "The synthesizer could not be started.";
   }
+  running.source = std::make_unique<SynthSource>(fluid, running.synth);
   return {};
 }
 
@@ -70,40 +74,31 @@ Failure loadSoundFont() {
   return {};
 }
 
-Failure openAudio(StreamOpener open) {
-  if (running.pump != nullptr) return {};
+Failure openAudio(const StreamWay& way) {
+  if (running.renderer != nullptr) return {};
+  const RenderShape shape = SynthSource::shape(way.queueMs);
   // The stream opens while the synthesizer starts: PipeWire takes 10-16 ms
   // to set one up, about as long as loading the SoundFont.
-  StreamOpening opening(open, {"Lirkel synthesizer", SynthPump::sampleRate, 2,
-                               SynthPump::streamBufferMs, SynthPump::chunkFrames});
+  std::unique_ptr<GuardedStream> stream = startOpening(way, streamShape("Lirkel synthesizer", shape));
   if (Failure failure = loadSoundFont()) return failure;
-  std::unique_ptr<SampleStream> stream = opening.take();
-  if (stream == nullptr) return "No audio device could be opened for MIDI output.";
-  running.pump = std::make_unique<SynthPump>(*running.fluid, running.synth, std::move(stream));
-  running.opener = open;
+  if (!stream->opened()) return "No audio device could be opened for MIDI output.";
+  running.renderer =
+      std::make_unique<Renderer>(systemClock(), *running.source, shape, std::move(stream));
+  running.way = way;
   return {};
 }
 
 Engine& engine() { return running; }
 
-void closeAudio() {
-  if (running.pump != nullptr && !running.pump->end()) {
-    // Its thread may still wake in the synthesizer: both stay for the run.
-    (void)running.pump.release();
-    running.abandoned = true;
-  }
-  running.pump.reset();
-}
-
 void stopEngine() {
   if (running.fluid == nullptr) return;
   const Library& fluid = *running.fluid;
-  if (running.synth != nullptr) fluid.synth_all_sounds_off(running.synth, -1);
-  closeAudio();
-  if (!running.abandoned) {
-    if (running.synth != nullptr) fluid.delete_synth(running.synth);
-    if (running.settings != nullptr) fluid.delete_settings(running.settings);
+  running.renderer.reset();  // stops at once, and touches the synthesizer no more
+  if (running.synth != nullptr) {
+    fluid.synth_all_sounds_off(running.synth, -1);
+    fluid.delete_synth(running.synth);
   }
+  if (running.settings != nullptr) fluid.delete_settings(running.settings);
   running = Engine{};
 }
 

@@ -1,11 +1,12 @@
-// MIDI files on Linux: FluidSynth's player on the run's synthesizer, playing
-// in the background. The file is checked before anything plays; the player
-// would take any bytes and fail later without a word.
+// MIDI files on Linux: FluidSynth's player on the run's synthesizer, driven
+// by the renderer, which keeps its time. The file is checked before anything
+// plays; the player would take any bytes and fail later without a word.
 //
-// The order of starting and ending matters: a player is created and deleted
-// only while the synthesizer does not render (deleting one while it renders
-// can crash), and it is stopped before it is deleted (which cuts its held
-// notes).
+// A player is created, stopped and deleted only while the renderer is
+// stopped, never while it renders: the player runs inside the rendering,
+// and deleting one there crashes. (A file of 200,000 notes on one tick took
+// the renderer seconds to apply, and a player deleted after a second's
+// wait for it crashed the program.)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,16 +18,12 @@
 #include "platform/linux/signals.h"
 #include "sound/linux/fluid_engine.h"
 #include "sound/linux/fluid_file_player.h"
+#include "sound/linux/system_clock.h"
 #include "sound/smf_check.h"
 #include "text/codepage.h"
 
 namespace sound::fluid {
 namespace {
-
-// After its last event a file still sounds while its last notes fade; the
-// player would wait for total silence, which can take seconds or, with a
-// note that never fades, for ever.
-constexpr std::int64_t fadeAfterEndMs = 1000;
 
 constexpr const char* unreadable = "The MIDI file could not be read.";
 constexpr const char* notStarted = "The synthesizer could not be started.";
@@ -98,7 +95,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
     }
     Engine& e = engine();
     if (e.synth == nullptr) return notStarted;
-    if (e.pump != nullptr) e.pump->stop();
+    if (e.renderer != nullptr) e.renderer->stop();
     // A file may use any channel: every channel gets its default instrument.
     e.fluid->synth_program_reset(e.synth);
     // A file's chords and channels add up: at the tunes' gain it would clip.
@@ -110,39 +107,45 @@ class SynthFilePlayer final : public MidiFilePlayer {
       stop();
       return notStarted;
     }
-    lastEventPassedAtMs_ = -1;
     return {};
   }
 
   Failure start() override {
     if (player_ == nullptr) return notStarted;
     Engine& e = engine();
-    if (e.opener == nullptr) return notStarted;
-    if (Failure failure = openAudio(e.opener)) return failure;
+    if (e.way.open == nullptr) return notStarted;
+    if (Failure failure = openAudio(e.way)) return failure;
     if (e.fluid->player_play(player_) != FLUID_OK) return notStarted;
-    e.pump->start();
+    e.renderer->start();
     return {};
   }
 
+  // Until the player has passed the last event; the renderer then lets the
+  // last notes fade (the player itself would wait for total silence, which
+  // can take seconds or, with a note that never fades, for ever). Its file
+  // is read in its first turn inside the rendering: until then it has no
+  // length.
   bool playing() override {
+    if (player_ == nullptr) return false;
     const Library& fluid = *engine().fluid;
-    if (player_ == nullptr || fluid.player_get_status(player_) != FLUID_PLAYER_PLAYING) {
-      return false;
-    }
-    if (fluid.player_get_current_tick(player_) < fluid.player_get_total_ticks(player_)) {
-      return true;
-    }
-    const std::int64_t now = platform::posix::monotonicNs() / 1'000'000;
-    if (lastEventPassedAtMs_ < 0) lastEventPassedAtMs_ = now;
-    return now - lastEventPassedAtMs_ < fadeAfterEndMs;
+    const int total = fluid.player_get_total_ticks(player_);
+    return fluid.player_get_status(player_) == FLUID_PLAYER_PLAYING &&
+           (total == 0 || fluid.player_get_current_tick(player_) < total);
   }
 
+  // A file that played to its end sounds on while its last notes fade; one
+  // stopped by a key ends at once.
   void stop() override {
     if (player_ == nullptr) return;
     Engine& e = engine();
+    if (e.renderer != nullptr) {
+      if (playing()) {
+        e.renderer->stop();
+      } else {
+        e.renderer->finish(systemClock().nowNs());
+      }
+    }
     e.fluid->player_stop(player_);
-    if (e.pump != nullptr && e.pump->rendering()) e.fluid->player_join(player_);
-    if (e.pump != nullptr) e.pump->stop();
     e.fluid->delete_player(player_);
     player_ = nullptr;
     // What the file changed (controllers, instruments) goes with it.
@@ -152,7 +155,6 @@ class SynthFilePlayer final : public MidiFilePlayer {
 
  private:
   fluid_player_t* player_ = nullptr;
-  std::int64_t lastEventPassedAtMs_ = -1;  // when the player passed the last event
 };
 
 }  // namespace

@@ -61,7 +61,6 @@ bool load(Library& l) {
       find(handle, "fluid_player_add_mem", l.player_add_mem) &&
       find(handle, "fluid_player_play", l.player_play) &&
       find(handle, "fluid_player_stop", l.player_stop) &&
-      find(handle, "fluid_player_join", l.player_join) &&
       find(handle, "fluid_player_get_status", l.player_get_status) &&
       find(handle, "fluid_player_get_current_tick", l.player_get_current_tick) &&
       find(handle, "fluid_player_get_total_ticks", l.player_get_total_ticks);

@@ -31,7 +31,6 @@ struct Library {
   decltype(&::fluid_player_add_mem) player_add_mem;
   decltype(&::fluid_player_play) player_play;
   decltype(&::fluid_player_stop) player_stop;
-  decltype(&::fluid_player_join) player_join;
   decltype(&::fluid_player_get_status) player_get_status;
   decltype(&::fluid_player_get_current_tick) player_get_current_tick;
   decltype(&::fluid_player_get_total_ticks) player_get_total_ticks;

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "sound/back_ends.h"
-#include "sound/linux/sample_stream.h"
+#include "sound/linux/stream_opening.h"
 
 namespace sound::fluid {
 
-// The MIDI output, rendering into a stream opened by `open`.
-OpenedMidi openMidiOutput(StreamOpener open);
+// The MIDI output, rendering into a stream opened that way.
+OpenedMidi openMidiOutput(const StreamWay& way);
 
 }  // namespace sound::fluid

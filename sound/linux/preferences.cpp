@@ -9,20 +9,23 @@
 #include "sound/linux/fluid_midi_output.h"
 #include "sound/linux/fluid_render.h"
 #include "sound/linux/server_stream.h"
-#include "sound/linux/stream_tones.h"
+#include "sound/linux/tones.h"
 #include "sound/silence.h"
 
 namespace sound {
 namespace {
 
+constexpr StreamWay throughServer{server::openStream, server::queueMs};
+constexpr StreamWay throughAlsa{alsa::openStream, alsa::queueMs};
+
 bool synthThroughServer() { return fluid::available() && server::running(); }
-OpenedMidi openThroughServer() { return fluid::openMidiOutput(server::openStream); }
-OpenedMidi openThroughAlsa() { return fluid::openMidiOutput(alsa::openStream); }
+OpenedMidi openThroughServer() { return fluid::openMidiOutput(throughServer); }
+OpenedMidi openThroughAlsa() { return fluid::openMidiOutput(throughAlsa); }
 
 std::unique_ptr<ToneOutput> tonesThroughServer() {
-  return server::running() ? openStreamTones(server::openStream) : nullptr;
+  return server::running() ? openStreamTones(throughServer) : nullptr;
 }
-std::unique_ptr<ToneOutput> tonesThroughAlsa() { return openStreamTones(alsa::openStream); }
+std::unique_ptr<ToneOutput> tonesThroughAlsa() { return openStreamTones(throughAlsa); }
 
 constexpr MidiBackEnd midiBackEnds[] = {
     {"fluidsynth-server", synthThroughServer, openThroughServer, fluid::openFilePlayer,
@@ -32,9 +35,9 @@ constexpr MidiBackEnd midiBackEnds[] = {
 };
 
 constexpr ToneBackEnd toneBackEnds[] = {
-    {"server", tonesThroughServer},
-    {"alsa", tonesThroughAlsa},
-    {"silence", openSilence},
+    {"server", tonesThroughServer, stopStreamTones},
+    {"alsa", tonesThroughAlsa, stopStreamTones},
+    {"silence", openSilence, nullptr},
 };
 
 constexpr RendererBackEnd renderers[] = {

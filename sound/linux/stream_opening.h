@@ -1,32 +1,27 @@
-// Opens a sample stream on a thread of its own. The run goes on meanwhile
-// (the synthesizer loads its SoundFont while a sound server sets up the
-// stream), and never waits on a server or device that does not answer: a
-// server that is stopped, not gone, accepts the connection and never
-// replies, and ALSA's "default" device may lead to that same server.
+// Where the sound of a run goes: a way of opening a sample stream (a sound
+// server's, ALSA's) and how far ahead of the ear the renderer writes into it.
 #pragma once
 
 #include <memory>
 
-#include "sound/linux/sample_stream.h"
+#include "sound/render/guarded_stream.h"
+#include "sound/render/renderer.h"
 
 namespace sound {
 
-struct OpeningState;
-
-class StreamOpening {
- public:
-  StreamOpening(StreamOpener open, const StreamShape& shape);
-  ~StreamOpening();  // a stream not taken is closed
-  StreamOpening(const StreamOpening&) = delete;
-  StreamOpening& operator=(const StreamOpening&) = delete;
-
-  // The stream; nullptr when it failed to open, or did not within
-  // unansweredAfterMs of the start. A way of opening that once did not answer in time is not
-  // tried again in the run: it gives nullptr at once.
-  std::unique_ptr<SampleStream> take();
-
- private:
-  std::shared_ptr<OpeningState> state_;
+struct StreamWay {
+  StreamOpener open;
+  unsigned queueMs;
 };
+
+// The stream for a renderer: it holds the queue and the chunk being
+// written, so a write seldom waits for room, and no more: a device that
+// plays only what overflows its buffer (ALSA's capture into a file) lags
+// by what it holds beyond the queue.
+StreamShape streamShape(const char* name, const RenderShape& render);
+
+// Starts opening a stream that way, behind a guard (guarded_stream.h),
+// once what the process shares is set up for it.
+std::unique_ptr<GuardedStream> startOpening(const StreamWay& way, const StreamShape& shape);
 
 }  // namespace sound

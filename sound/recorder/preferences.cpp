@@ -9,7 +9,7 @@ constexpr MidiBackEnd midiBackEnds[] = {
     {"recorder", recorder::hasMidiDevice, recorder::openMidiOutput, recorder::openFilePlayer,
      nullptr},
 };
-constexpr ToneBackEnd toneBackEnds[] = {{"recorder", recorder::openTones}};
+constexpr ToneBackEnd toneBackEnds[] = {{"recorder", recorder::openTones, nullptr}};
 constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
 
 }  // namespace

@@ -96,12 +96,13 @@ class RecordedTones final : public ToneOutput {
  public:
   void tone(unsigned frequencyHz, unsigned lengthMs) override {
     fake::record("tone", {frequencyHz, lengthMs});
-    fake::advanceClock(lengthMs);
+    fake::advanceClockUntilKey(lengthMs);
   }
   void rest(unsigned lengthMs) override {
     fake::record("rest", {lengthMs});
-    fake::advanceClock(lengthMs);
+    fake::advanceClockUntilKey(lengthMs);
   }
+  void stop() override { fake::record("stopTones"); }
 };
 
 }  // namespace

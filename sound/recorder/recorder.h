@@ -1,7 +1,7 @@
 // The sound back end of the tests: every call of every output goes into the
 // fake machine's call log, with its arguments and the time on its virtual
 // clock, and answers what the test's script says. Tones and rests move the
-// virtual clock on by their length.
+// virtual clock on by their length, or to a key pressed meanwhile.
 #pragma once
 
 #include <cstdint>

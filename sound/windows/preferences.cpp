@@ -13,7 +13,7 @@ constexpr MidiBackEnd midiBackEnds[] = {
 };
 
 constexpr ToneBackEnd toneBackEnds[] = {
-    {"beep", beep::openTones},
+    {"beep", beep::openTones, nullptr},
 };
 
 // FluidSynth is not part of the Windows program: an export to WAV is tones.

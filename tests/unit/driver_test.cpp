@@ -65,6 +65,25 @@ TEST_F(Driver, MidiTuneOpensWithTheOrganAndCloses) {
   EXPECT_FALSE(midiOutState.available);
 }
 
+TEST_F(Driver, AKeyCutsTheTuneAtOnceMidNoteWhereItsOwnEndLetsItRingOut) {
+  for (const bool midi : {true, false}) {
+    freshProcess();
+    sound::recorder::script().midiDevices = midi ? 1 : 0;
+    fake::script().arguments = {"Z20C0"};  // one note of 2 s
+    EXPECT_EQ(programMain(), 0);
+    EXPECT_TRUE(fake::callsNamed(midi ? "allSoundOff" : "stopTones").empty());
+
+    freshProcess();
+    sound::recorder::script().midiDevices = midi ? 1 : 0;
+    fake::script().arguments = {"Z20C0C0"};
+    fake::script().keys.push_back({'x', true, -1, 300});
+    EXPECT_EQ(programMain(), 0);
+    const std::vector<fake::Call> cut = fake::callsNamed(midi ? "allSoundOff" : "stopTones");
+    ASSERT_EQ(cut.size(), 1u) << midi;
+    EXPECT_EQ(cut[0].atMs, 300) << midi;  // at the key, not at the end of its note
+  }
+}
+
 TEST_F(Driver, ExitHookClosesMidiWhenTheProcessEndsMidTune) {
   sound::recorder::script().midiDevices = 1;
   ASSERT_TRUE(openSound());

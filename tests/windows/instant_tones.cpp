@@ -19,7 +19,7 @@ std::unique_ptr<ToneOutput> openInstantTones() { return std::make_unique<Instant
 constexpr MidiBackEnd midiBackEnds[] = {
     {"winmm", winmm::hasMidiDevice, winmm::openMapper, winmm::openSequencer, nullptr},
 };
-constexpr ToneBackEnd toneBackEnds[] = {{"instant", openInstantTones}};
+constexpr ToneBackEnd toneBackEnds[] = {{"instant", openInstantTones, nullptr}};
 constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
 
 }  // namespace

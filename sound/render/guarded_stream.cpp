@@ -1,0 +1,87 @@
+#include "sound/render/guarded_stream.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace sound {
+namespace {
+
+std::mutex deadMutex;
+std::vector<StreamOpener> deadWays;
+
+}  // namespace
+
+bool foundDead(StreamOpener open) {
+  std::lock_guard lock(deadMutex);
+  return std::find(deadWays.begin(), deadWays.end(), open) != deadWays.end();
+}
+
+void forgetDeadStreams() {
+  std::lock_guard lock(deadMutex);
+  deadWays.clear();
+}
+
+// What the calls on the guard's worker share; only the worker touches the
+// stream, and the caller reads the rest once a call has come back.
+struct GuardedStream::Slot {
+  std::unique_ptr<SampleStream> stream;
+  bool lost = false;
+};
+
+GuardedStream::GuardedStream(EngineClock& clock, StreamOpener open, const StreamShape& shape)
+    : shape_(shape), open_(open), slot_(std::make_shared<Slot>()), guard_(clock) {
+  if (foundDead(open)) {
+    settled_ = true;
+    return;
+  }
+  guard_.post([slot = slot_, open, shape] {
+    slot->stream = open(shape);
+    slot->lost = slot->stream == nullptr;
+  });
+}
+
+GuardedStream::~GuardedStream() {
+  // Closing a server's stream talks to the server too.
+  guard_.run([slot = slot_] { slot->stream.reset(); });
+}
+
+void GuardedStream::markDead() {
+  live_ = false;
+  std::lock_guard lock(deadMutex);
+  if (std::find(deadWays.begin(), deadWays.end(), open_) == deadWays.end()) {
+    deadWays.push_back(open_);
+  }
+}
+
+bool GuardedStream::opened() {
+  if (!settled_) {
+    settled_ = true;
+    live_ = guard_.settle() && !slot_->lost;
+    if (!live_) markDead();
+  }
+  return live_;
+}
+
+bool GuardedStream::write(std::vector<std::int16_t> frames, std::int64_t takesNs) {
+  if (!opened()) return false;
+  const std::size_t count = frames.size() / shape_.channels;
+  const bool answered = guard_.run(
+      [slot = slot_, frames = std::move(frames), count] {
+        if (!slot->lost) slot->lost = !slot->stream->write(frames.data(), count);
+      },
+      takesNs);
+  if (!answered || slot_->lost) markDead();
+  return live_;
+}
+
+void GuardedStream::drain(std::int64_t takesNs) {
+  if (!opened()) return;
+  const bool answered = guard_.run(
+      [slot = slot_] {
+        if (!slot->lost) slot->stream->drain();
+      },
+      takesNs);
+  if (!answered) markDead();
+}
+
+}  // namespace sound
