@@ -89,7 +89,7 @@ class SynthFilePlayer final : public MidiFilePlayer {
     stop();
     std::vector<std::uint8_t> bytes;
     if (Failure failure = readMidiFile(cp1252::cp1252ToUtf8(path), bytes)) return failure;
-    if (const smf::Fault fault = smf::checkMidiFile(bytes.data(), bytes.size());
+    if (const smf::Fault fault = smf::checkMidiFile(bytes.data(), bytes.size(), &playingMs_);
         fault != smf::Fault::none) {
       return smf::faultText(fault);
     }
@@ -117,20 +117,18 @@ class SynthFilePlayer final : public MidiFilePlayer {
     if (Failure failure = openAudio(e.way)) return failure;
     if (e.fluid->player_play(player_) != FLUID_OK) return notStarted;
     e.renderer->start();
+    endsNs_ = systemClock().nowNs() + playingMs_ * 1'000'000;
     return {};
   }
 
-  // Until the player has passed the last event; the renderer then lets the
-  // last notes fade (the player itself would wait for total silence, which
-  // can take seconds or, with a note that never fades, for ever). Its file
-  // is read in its first turn inside the rendering: until then it has no
-  // length.
+  // Until the file's last event is due (its length is known from the
+  // check); the renderer then lets the last notes fade. The player itself
+  // would wait for total silence, which can take seconds or, with a note
+  // that never fades, for ever.
   bool playing() override {
-    if (player_ == nullptr) return false;
-    const Library& fluid = *engine().fluid;
-    const int total = fluid.player_get_total_ticks(player_);
-    return fluid.player_get_status(player_) == FLUID_PLAYER_PLAYING &&
-           (total == 0 || fluid.player_get_current_tick(player_) < total);
+    return player_ != nullptr &&
+           engine().fluid->player_get_status(player_) == FLUID_PLAYER_PLAYING &&
+           systemClock().nowNs() < endsNs_;
   }
 
   // A file that played to its end sounds on while its last notes fade; one
@@ -155,6 +153,8 @@ class SynthFilePlayer final : public MidiFilePlayer {
 
  private:
   fluid_player_t* player_ = nullptr;
+  std::int64_t playingMs_ = 0;  // the file's length
+  std::int64_t endsNs_ = 0;     // when its last event is due
 };
 
 }  // namespace

@@ -61,9 +61,8 @@ bool load(Library& l) {
       find(handle, "fluid_player_add_mem", l.player_add_mem) &&
       find(handle, "fluid_player_play", l.player_play) &&
       find(handle, "fluid_player_stop", l.player_stop) &&
-      find(handle, "fluid_player_get_status", l.player_get_status) &&
-      find(handle, "fluid_player_get_current_tick", l.player_get_current_tick) &&
-      find(handle, "fluid_player_get_total_ticks", l.player_get_total_ticks);
+      find(handle, "fluid_player_get_status", l.player_get_status);
+
   // The library stays loaded for the run: its threads may still be ending.
   if (complete) silenceGlib();
   return complete;

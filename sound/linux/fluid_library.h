@@ -32,8 +32,6 @@ struct Library {
   decltype(&::fluid_player_play) player_play;
   decltype(&::fluid_player_stop) player_stop;
   decltype(&::fluid_player_get_status) player_get_status;
-  decltype(&::fluid_player_get_current_tick) player_get_current_tick;
-  decltype(&::fluid_player_get_total_ticks) player_get_total_ticks;
 };
 
 // The runtime with every function found, or null when it is not installed

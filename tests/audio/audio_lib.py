@@ -6,8 +6,10 @@ synthesizer rendering into it is paced like a sound card."""
 
 import fcntl
 import os
+import pty
 import subprocess
 import tempfile
+import termios
 import threading
 import time
 
@@ -37,6 +39,7 @@ class PacedReader(threading.Thread):
         except OSError:
             pass
         self.chunks = []
+        self.started_at = None  # when the first samples came: sample i is heard i / RATE later
         self.first_sound_at = None
         self.stopping = False
 
@@ -61,6 +64,7 @@ class PacedReader(threading.Thread):
                 continue
             if start is None:
                 start = time.monotonic()
+                self.started_at = start
             if self.first_sound_at is None:
                 samples = np.frombuffer(data[: len(data) // 2 * 2], dtype="<i2")
                 if samples.size and np.abs(samples.astype(np.int32)).max() > 300:
@@ -155,6 +159,36 @@ class Machine:
         self._collect(reader, result, started)
         return result
 
+    def run_in_terminal(self, program, args, key_after, timeout=30):
+        """Runs with standard input and output a pseudo-terminal (a 'paced'
+        machine), and presses a key `key_after` seconds after the first
+        sound. The run's key_at is the sample heard when it was pressed."""
+        reader = self._start_reader()
+        result = Run()
+        master, slave = pty.openpty()
+        started = time.monotonic()
+        def foreground():  # the terminal's own session, in its foreground
+            os.setsid()
+            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+        proc = subprocess.Popen([program] + args, stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                                env=self.env(), cwd=self.home, preexec_fn=foreground)
+        os.close(slave)
+        deadline = started + 10
+        while reader.first_sound_at is None and time.monotonic() < deadline:
+            time.sleep(0.002)
+        if reader.first_sound_at is not None:
+            time.sleep(max(0.0, reader.first_sound_at + key_after - time.monotonic()))
+        pressed = time.monotonic()
+        os.write(master, b"x")
+        result.stderr = proc.stderr.read().decode("utf-8", "replace")
+        result.returncode = proc.wait(timeout)
+        result.seconds = time.monotonic() - started
+        os.close(master)
+        self._collect(reader, result, started)
+        result.key_at = int((pressed - reader.started_at) * RATE) if reader.started_at else None
+        return result
+
     def _start_reader(self):
         if self.mode != "paced":
             return None
@@ -225,6 +259,16 @@ def tone_segments(samples):
         cuts.append(int(end))
         segments += list(zip(cuts[:-1], cuts[1:]))
     return segments
+
+
+def how_it_ends(samples, steady):
+    """Where the sound ends (the last sample above 1 % of the loudest), and
+    the largest step between samples over its last 10 ms, against the
+    largest over the span `steady` (start, end) of the same note."""
+    end = int(np.where(np.abs(samples) > 0.01 * np.abs(samples).max())[0][-1])
+    last = np.abs(np.diff(samples[end - 10 * RATE // 1000:end + 1])).max()
+    usual = np.abs(np.diff(samples[steady[0]:steady[1]])).max()
+    return end, last, usual
 
 
 def longest_silence(samples, threshold):

@@ -42,6 +42,21 @@ class PlaysFiles(unittest.TestCase):
         found, _ = peak_frequency(samples[loud[0]:loud[-1]], 400, 480)
         self.assertAlmostEqual(found, 440, delta=2)
 
+    def test_a_file_of_200000_notes_on_one_tick_plays_and_ends(self):
+        # It passes the check (600 kB, no time at all); the synthesizer takes
+        # seconds to start so many notes, and the program waited for it only
+        # a second before it let go of the file's player under it: SIGSEGV.
+        events = b"\x00\x90\x3c\x64" * 200000 + b"\x00\xff\x2f\x00"
+        data = (b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1, 1, 0xE0]) + b"MTrk"
+                + len(events).to_bytes(4, "big") + events)
+        with Machine("file") as machine:
+            with open(machine.path("dense.mid"), "wb") as f:
+                f.write(data)
+            run = machine.run(LIRKEL, ["dense"], timeout=60)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(run.stdout, "dense.mid\n\navbryt tryck \n")
+        self.assertGreater(np.abs(run.samples).max(), 1000)
+
     def test_a_key_in_a_terminal_stops_the_file(self):
         with Machine("paced") as machine:
             # Twenty seconds of music; the key comes after about one.

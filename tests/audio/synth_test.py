@@ -9,7 +9,7 @@ import unittest
 
 import numpy as np
 
-from audio_lib import LIRKEL, RATE, Machine, band_level, peak_frequency, sound_onset
+from audio_lib import LIRKEL, RATE, Machine, band_level, how_it_ends, peak_frequency, sound_onset
 
 MS = RATE // 1000
 G4, E4 = 392.0, 329.63
@@ -75,6 +75,31 @@ class Synth(unittest.TestCase):
         self.assertEqual(uneven.size, 2)
         for gap, wanted in zip(uneven, [62 + 62, 62 + 125]):
             self.assertAlmostEqual(gap, wanted, delta=2, msg=uneven)
+
+    def test_the_last_note_ends_with_its_release(self):
+        # The piano's release rings on after the six notes' 768 ms and fades
+        # out, where it used to stop there at full strength, with a click.
+        with Machine("file") as machine:
+            run = machine.run(LIRKEL, ["I000G3EGEGE"])
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (0, "", ""))
+        samples = run.samples.reshape(-1, 2).mean(axis=1)
+        def rms(a, b):
+            return np.sqrt(np.mean(samples[int(a * RATE):int(b * RATE)] ** 2))
+        last_note = rms(0.70, 0.765)
+        self.assertGreater(samples.size, 0.768 * RATE + 50 * MS)
+        self.assertGreater(rms(0.768, 0.818), 0.1 * last_note)  # 50 ms of release, and more
+        self.assertLess(np.sqrt(np.mean(samples[-5 * MS:] ** 2)), 0.1 * last_note)  # -20 dB
+        self.assertLess(samples.size, 0.768 * RATE + 1.5 * RATE + 20 * MS)
+
+    def test_a_key_mid_note_ends_the_sound_within_50_ms_without_a_click(self):
+        with Machine("paced") as machine:
+            run = machine.run_in_terminal(LIRKEL, ["I079Z40C0"], key_after=1.0)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        samples = run.samples.astype(np.float64)
+        end, last, usual = how_it_ends(samples, (RATE // 2, RATE))
+        self.assertLess((end - run.key_at) / MS, 50)
+        self.assertLess(run.seconds, 1.0 + 1.0)  # not the note's 4 s
+        self.assertLess(last, 1.5 * usual)  # a fade, not a click
 
     def test_instrument_token_changes_the_program(self):
         # The organ (program 16, the opening instrument) sounds strongly an

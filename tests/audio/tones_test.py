@@ -5,8 +5,8 @@ import unittest
 
 import numpy as np
 
-from audio_lib import LIRKEL, LIRKEL_FLUIDLESS, LIRKEL_FONTLESS, RATE, Machine, longest_silence, peak_frequency, \
-    tone_segments
+from audio_lib import LIRKEL, LIRKEL_FLUIDLESS, LIRKEL_FONTLESS, RATE, Machine, how_it_ends, longest_silence, \
+    peak_frequency, tone_segments
 
 MS = RATE // 1000
 
@@ -47,6 +47,16 @@ class Tones(unittest.TestCase):
         pitches = [peak_frequency(samples[a:b], 200, 600)[0] for a, b in segments]
         for found, wanted in zip(pitches, [261, 440, 440]):
             self.assertAlmostEqual(found, wanted, delta=0.5, msg=pitches)
+
+
+    def test_a_key_mid_note_ends_the_sound_within_50_ms_without_a_click(self):
+        with Machine("paced") as machine:
+            run = machine.run_in_terminal(LIRKEL_FONTLESS, ["Z40C0"], key_after=1.0)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        end, last, usual = how_it_ends(run.samples, (RATE // 2, RATE))
+        self.assertLess((end - run.key_at) / MS, 50)
+        self.assertLess(run.seconds, 1.0 + 1.0)  # not the note's 4 s
+        self.assertLess(last, 1.5 * usual)  # a fade, not a click
 
 
 class NoAudioDevice(unittest.TestCase):
