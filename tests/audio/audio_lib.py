@@ -39,7 +39,8 @@ class PacedReader(threading.Thread):
         except OSError:
             pass
         self.chunks = []
-        self.started_at = None  # when the first samples came: sample i is heard i / RATE later
+        self.arrivals = []  # (the first sample of a read, when it came)
+        self.started_at = None
         self.first_sound_at = None
         self.stopping = False
 
@@ -69,8 +70,21 @@ class PacedReader(threading.Thread):
                 samples = np.frombuffer(data[: len(data) // 2 * 2], dtype="<i2")
                 if samples.size and np.abs(samples.astype(np.int32)).max() > 300:
                     self.first_sound_at = time.monotonic()
+            self.arrivals.append((total // 2, time.monotonic()))
             self.chunks.append(data)
             total += len(data)
+
+    def heard_at(self, sample):
+        """When a sound card fed as this reader is would play the sample: it
+        plays on from each read, or from when the read came, after it ran dry."""
+        heard = None
+        for k, (first, at) in enumerate(self.arrivals):
+            start = at if heard is None else max(at, heard_end)
+            following = self.arrivals[k + 1][0] if k + 1 < len(self.arrivals) else None
+            if following is None or sample < following:
+                return start + (sample - first) / RATE
+            heard, heard_end = start, start + (following - first) / RATE
+        return None
 
     def finish(self):
         self.stopping = True
@@ -159,10 +173,11 @@ class Machine:
         self._collect(reader, result, started)
         return result
 
-    def run_in_terminal(self, program, args, key_after, timeout=30):
+    def run_in_terminal(self, program, args, key_after, timeout=30, signal=None):
         """Runs with standard input and output a pseudo-terminal (a 'paced'
-        machine), and presses a key `key_after` seconds after the first
-        sound. The run's key_at is the sample heard when it was pressed."""
+        machine), and presses a key (or sends the signal) `key_after` seconds
+        after the first sound. The run's pressed_at is when, and its
+        heard_at(sample) when a sound card would have played a sample."""
         reader = self._start_reader()
         result = Run()
         master, slave = pty.openpty()
@@ -180,13 +195,18 @@ class Machine:
         if reader.first_sound_at is not None:
             time.sleep(max(0.0, reader.first_sound_at + key_after - time.monotonic()))
         pressed = time.monotonic()
-        os.write(master, b"x")
+        if signal is None:
+            os.write(master, b"x")
+        else:
+            proc.send_signal(signal)
         result.stderr = proc.stderr.read().decode("utf-8", "replace")
+        proc.stderr.close()
         result.returncode = proc.wait(timeout)
         result.seconds = time.monotonic() - started
         os.close(master)
         self._collect(reader, result, started)
-        result.key_at = int((pressed - reader.started_at) * RATE) if reader.started_at else None
+        result.pressed_at = pressed
+        result.heard_at = reader.heard_at
         return result
 
     def _start_reader(self):
