@@ -79,6 +79,7 @@ void Renderer::begin(std::int64_t originNs) {
   resumeFrame_ = 0;
   fadeIn_ = false;
   stopped_ = false;
+  wroteAny_ = false;
   phase_ = Phase::rendering;
 }
 
@@ -178,7 +179,8 @@ bool Renderer::tailDone() const {
 
 void Renderer::write(std::vector<std::int16_t> samples, std::unique_lock<std::mutex>& lock) {
   if (!live_) return;
-  const bool first = framesDone_ * shape_.channels == static_cast<std::int64_t>(samples.size());
+  const bool first = !wroteAny_;
+  wroteAny_ = true;
   lock.unlock();
   const bool written = stream_->write(std::move(samples), chunkNs_);
   lock.lock();
@@ -199,7 +201,7 @@ void Renderer::renderChunk(std::unique_lock<std::mutex>& lock) {
   // it hears while that plays) is not heard, a second at most at a time.
   // Before the first chunk is written the stream has not begun to play.
   const std::int64_t ear = std::max(earFrame(), resumeFrame_);
-  const bool skip = ear - first > chunk && !(first == 0 && live_);
+  const bool skip = ear - first > chunk && (wroteAny_ || !live_);
   std::int64_t count = skip ? std::min<std::int64_t>(ear - first, shape_.sampleRate) : chunk;
   // The chunk that reaches the music's end ends there: what follows is the
   // tail, or nothing.

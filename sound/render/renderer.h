@@ -109,6 +109,7 @@ class Renderer {
   bool fadeIn_ = false;           // the next chunk written comes back from a stall
   bool fadeOut_ = false;          // a stop came while the source sounded
   bool stopped_ = false;          // nothing has sounded since a stop
+  bool wroteAny_ = false;         // of this tune: the stream plays from its first chunk
   bool live_ = true;              // mirrors the stream, for readers outside the thread
   std::uint64_t changes_ = 0;     // what the thread may be waiting for changed
   std::thread thread_;
