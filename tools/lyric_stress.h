@@ -35,8 +35,6 @@
 //    song sings the same rhythm (the same lengths on the same places of the
 //    bar) a syllable to a note elsewhere: its own verses show the tune has no
 //    melisma there;
-//  - hyphenation: Swedish and Finnish words split before a single consonant
-//    (må-nen, ta-ken), except at the joint of a listed compound (hem-åt).
 // A song's grid may record that its tune does something on purpose (a
 // weak word on the downbeat, a dotted lead-in); the stress rules then let
 // that pass in that song.
@@ -83,4 +81,3 @@ SungLyrics singLyrics(const SongSheet& song, const SongGrid& grid);
 std::vector<std::string> spanFaults(const SongSheet& song, const SongGrid* grid);
 std::vector<std::string> stressFaults(const SongSheet& song, const SongGrid* grid);
 std::vector<std::string> melismaFaults(const SongSheet& song, const SongGrid* grid);
-std::vector<std::string> hyphenationFaults(const SongSheet& song, const SongGrid* grid);

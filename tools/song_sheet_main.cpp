@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/hyphenation.h"
 #include "tools/lyric_fit.h"
 #include "tools/lyric_stress.h"
 #include "tools/song_grid.h"
