@@ -18,8 +18,17 @@ bool wordByte(char c) {
          ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
 }
 
-// The lyric without the title written before a song's first note, and
-// without the blanks and line ends around it.
+std::string label(const SongSheet& song, std::uint16_t line) {
+  return "\"" + song.title + "\" (lines " + std::to_string(song.firstLine) + "-" +
+         std::to_string(song.lastLine) + "), line " + std::to_string(line) + ": ";
+}
+
+std::string counted(const LyricLine& line) {
+  return std::to_string(line.syllables) + " syllables on " + std::to_string(line.notes) + " notes";
+}
+
+}  // namespace
+
 std::string lyricText(std::string_view written) {
   std::string text;
   bool inTitle = false;
@@ -34,17 +43,6 @@ std::string lyricText(std::string_view written) {
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
-
-std::string label(const SongSheet& song, std::uint16_t line) {
-  return "\"" + song.title + "\" (lines " + std::to_string(song.firstLine) + "-" +
-         std::to_string(song.lastLine) + "), line " + std::to_string(line) + ": ";
-}
-
-std::string counted(const LyricLine& line) {
-  return std::to_string(line.syllables) + " syllables on " + std::to_string(line.notes) + " notes";
-}
-
-}  // namespace
 
 int syllableCount(std::string_view lyric) {
   int count = 0;

@@ -15,6 +15,10 @@
 // lyric and counts nothing.
 int syllableCount(std::string_view lyric);
 
+// The lyric as sung: without the title written before a song's first note,
+// line ends read as blanks, no blanks around it.
+std::string lyricText(std::string_view written);
+
 // A lyric span: its text (UTF-8) and the sounded notes it covers, from the
 // note it is written before up to the next lyric or the end of its line.
 struct LyricSpan {

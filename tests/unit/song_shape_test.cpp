@@ -1,6 +1,7 @@
 // The musical shape of the library songs: each plays 10 s to 4 min at its
-// tempo, stays within octave rows 2..6, writes no duration digit above 5 and
-// fits its lyrics to its notes.
+// tempo, stays within octave rows 2..6, writes no duration digit above 5,
+// fits its lyrics to its notes, keeps every bar to its recorded metre and
+// sings every syllable on a beat that suits it.
 // The songs are read by the song sheet, which plays them through the real
 // interpreter; invented songs show that each rule catches what it should.
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/hyphenation.h"
 #include "tools/lyric_fit.h"
+#include "tools/lyric_stress.h"
+#include "tools/song_grid.h"
 #include "tools/song_sheet.h"
 #include "world.h"
 
@@ -61,6 +65,20 @@ TEST_F(LibrarySongs, NoDurationDigitIsAboveFive) {
 
 TEST_F(LibrarySongs, EveryLyricLineFitsItsNotes) {
   for (const SongSheet& song : librarySongs()) EXPECT_EQ(allOf(lyricFitFaults(song)), "");
+}
+
+TEST_F(LibrarySongs, EveryBarOfEverySongAddsUpToItsRecordedMetre) {
+  EXPECT_EQ(libraryGrids().size(), librarySongs().size());
+  for (const SongSheet& song : librarySongs())
+    EXPECT_EQ(allOf(barGridFaults(song, libraryGrid(song.title))), "");
+}
+
+TEST_F(LibrarySongs, EverySyllableSitsOnABeatThatSuitsItAndSplitsRightly) {
+  for (const SongSheet& song : librarySongs()) {
+    const SongGrid* grid = libraryGrid(song.title);
+    for (const auto& rule : {spanFaults, stressFaults, melismaFaults, hyphenationFaults})
+      EXPECT_EQ(allOf(rule(song, grid)), "");
+  }
 }
 
 class SongSheetRules : public FreshProcess {};
@@ -213,4 +231,148 @@ TEST_F(SongSheetRules, LineThePlayerWouldTakeForACommandIsAReadingFault) {
   });
   ASSERT_EQ(songs.size(), 1u);
   EXPECT_EQ(allOf(songs[0].readingFaults), "line 2: was not played as note text of its own\n");
+}
+
+TEST_F(SongSheetRules, GridRuleFindsTheBarThatDoesNotAddUp) {
+  const auto songs = inventedSongs({
+      "\"Waltz Grid\"Z20XH G2 C1E2",  // an upbeat, then a full bar
+      ".G0",                          // held from a downbeat for two whole bars
+      "E1 C1",                        // a beat short: the second half note runs over
+      "G2 .C1!",                      // the last note may ring on
+      "\"Ragtime Grid\"Z20XH C3E2 .C2 D2C1!",
+      "\"Off Beat End\"Z20XH C3D3E2 F3.G2!",
+  });
+  ASSERT_EQ(songs.size(), 3u);
+  const SongGrid waltz{"Waltz Grid", "3/4", "1/4", Language::english};
+  EXPECT_EQ(allOf(barGridFaults(songs[0], &waltz)),
+            "\"Waltz Grid\" (lines 1-4), line 3: C4/2 on beat 3 runs over the bar line of 3/4; "
+            "the line begins on beat 1\n");
+  // Without its upbeat the same waltz is out of step from the held note on.
+  const SongGrid noUpbeat{"Waltz Grid", "3/4", "0", Language::english};
+  EXPECT_NE(allOf(barGridFaults(songs[0], &noUpbeat)).find("line 2: G4/1. on beat 2 runs over"),
+            std::string::npos);
+
+  // A note begun off the beat is tied over the bar line only in ragtime.
+  const SongGrid plain{"Ragtime Grid", "2/4", "0", Language::none};
+  const SongGrid rag{"Ragtime Grid", "2/4", "0", Language::none, tiesOverBarLines};
+  EXPECT_NE(allOf(barGridFaults(songs[1], &plain)).find("C4/4. on beat 2 + 1/8 runs over"),
+            std::string::npos);
+  EXPECT_EQ(allOf(barGridFaults(songs[1], &rag)), "");
+
+  const SongGrid twoFour{"Off Beat End", "2/4", "0", Language::none};
+  EXPECT_EQ(allOf(barGridFaults(songs[2], &twoFour)),
+            "\"Off Beat End\" (lines 6-6), line 6: the song's last note begins on beat 1 + 1/8, "
+            "off the beat of 2/4\n");
+  EXPECT_EQ(allOf(barGridFaults(songs[2], nullptr)),
+            "\"Off Beat End\" (lines 6-6), line 6: no metre and upbeat recorded\n");
+  const SongGrid unreadable{"Off Beat End", "3/5", "0", Language::none};
+  EXPECT_NE(allOf(barGridFaults(songs[2], &unreadable)).find("cannot be read"), std::string::npos);
+}
+
+TEST_F(SongSheetRules, SpansAreSungNoteByNoteWithTheirWeakestNotesHeld) {
+  const auto songs = inventedSongs({
+      "\"Tide Hymn\"Z30XH<The tide comes in>D2G1B3GB1<a-cross the sand,>A2G1E2D1",
+      "<the boats come safe-ly home a-gain.>D2G1B3GB1A2XI.D1!",
+  });
+  ASSERT_EQ(songs.size(), 1u);
+  const SongGrid grid{"Tide Hymn", "3/4", "1/4", Language::english};
+  const SungLyrics sung = singLyrics(songs[0], grid);
+  std::vector<std::string> sheet;
+  for (const SungSyllable& syllable : sung.syllables) {
+    sheet.push_back(syllable.text + std::string(syllable.held.size(), '~') +
+                    (syllable.note == unsung ? " unsung" : ""));
+  }
+  // "comes" holds the weak eighth after it; the second line runs out of notes.
+  EXPECT_EQ(sheet, (std::vector<std::string>{"The", "tide", "comes~", "in", "a", "cross", "the",
+                                             "sand", "the", "boats", "come", "safe", "ly", "home",
+                                             "a", "gain unsung"}));
+  EXPECT_EQ(sung.places[sung.syllables[3].note].weight, downbeatWeight);  // "in"
+  EXPECT_EQ(sung.words[4].text, "a-cross");
+  EXPECT_EQ(allOf(spanFaults(songs[0], &grid)),
+            "\"Tide Hymn\" (lines 1-2), line 2: <the boats come safe-ly home a-gain.> has 8 "
+            "syllables for 7 notes\n");
+}
+
+TEST_F(SongSheetRules, StressRulesFindTurnedWordsAndWeakWordsOnTheDownbeat) {
+  const auto songs = inventedSongs({
+      "\"Stress Check\"Z20XH<Down the val-ley, ri-vers hum-ming low,>D2DECDE3FE2C",
+      "<the sing-ers come a->C1D2E2.F1G2",  // "a-" before the bar line, "gain" on it
+      "<gain,>G0<and the wind.>A1B1C0!",    // "and" on a downbeat before a weak "the"
+      "\"Heave Check\"Z20XH<Heave, ho, and out she sails.>A1AA2DFA1!",
+      "\"Fir Check\"Z24XH<Och ek-or-ren kom hit.>D2.G3G4.G2A3.B1!",
+  });
+  ASSERT_EQ(songs.size(), 3u);
+  const SongGrid grid{"Stress Check", "4/4", "0", Language::english};
+  EXPECT_EQ(allOf(stressFaults(songs[0], &grid)),
+            "\"Stress Check\" (lines 1-3), line 1: \"hum-ming\": \"ming\" on beat 3 lies stronger "
+            "than the stressed \"hum\" on beat 2 + 1/8\n"
+            "\"Stress Check\" (lines 1-3), line 2: the weak \"the\" is held on the downbeat before "
+            "the stressed \"sing\" on beat 3\n");
+  // A shanty's own tune gives "and" the downbeat.
+  const SongGrid plain{"Heave Check", "2/4", "0", Language::english};
+  const SongGrid shanty{"Heave Check", "2/4", "0", Language::english, weakWordsOnDownbeats};
+  EXPECT_NE(allOf(stressFaults(songs[1], &plain)).find("the weak \"and\" is held on the downbeat"),
+            std::string::npos);
+  EXPECT_EQ(allOf(stressFaults(songs[1], &shanty)), "");
+  // The weak end of a word held long on a beat after its short stress.
+  const SongGrid fir{"Fir Check", "3/4", "1/4", Language::swedish};
+  EXPECT_EQ(allOf(stressFaults(songs[2], &fir)),
+            "\"Fir Check\" (lines 5-5), line 5: \"ek-or-ren\": \"ren\" on beat 2 is held longer "
+            "than the stressed \"ek\" on beat 1\n");
+}
+
+TEST_F(SongSheetRules, AWordTurnedInEveryVerseIsTheTunesOwnPatternButARefrainIsNot) {
+  const auto songs = inventedSongs({
+      "\"Verse Pattern\"Z20XH<lit-tle pon-y,>C3D3E2E1",
+      "<o-ver wa-ter,>C3D3E2E1",
+      "<sing-ing ear-ly.>C3D3E2E1!",
+      "\"Refrain Pattern\"Z20XH<lit-tle pon-y,>C3D3E2E1",
+      "<lit-tle pon-y,>C3D3E2E1",
+      "<lit-tle pon-y.>C3D3E2E1!",
+  });
+  ASSERT_EQ(songs.size(), 2u);
+  const SongGrid verses{"Verse Pattern", "4/4", "0", Language::english};
+  const SongGrid refrain{"Refrain Pattern", "4/4", "0", Language::english};
+  EXPECT_EQ(allOf(stressFaults(songs[0], &verses)), "");
+  const std::vector<std::string> faults = stressFaults(songs[1], &refrain);
+  ASSERT_EQ(faults.size(), 3u) << allOf(faults);
+  EXPECT_NE(faults[0].find("\"pon-y\": \"y\" on beat 3 lies stronger than the stressed \"pon\""),
+            std::string::npos);
+}
+
+TEST_F(SongSheetRules, MelismaRuleComparesTheSameRhythmElsewhereInTheSong) {
+  const auto songs = inventedSongs({
+      "\"Cloak Check\"Z20XH<I saw a cloak>A2XIC1D2.E2F3E2",
+      "<at the fair-ground stall.>D1XHB2.G2A3B2!",
+      "\"Cloak Again\"Z20XH<I saw a cloak>A2XIC1D2.E2F3E2",
+      "<at the fair.>D1XHB2.G2A3B2!",
+  });
+  ASSERT_EQ(songs.size(), 2u);
+  const SongGrid first{"Cloak Check", "3/4", "1/4", Language::english};
+  EXPECT_EQ(allOf(melismaFaults(songs[0], &first)),
+            "\"Cloak Check\" (lines 1-2), line 1: \"cloak\" is held over E5/4. F5/8 E5/4, a rhythm "
+            "that line 2 sings a syllable to a note\n");
+  // Where the song always holds a syllable over that rhythm, the tune has a melisma.
+  const SongGrid second{"Cloak Again", "3/4", "1/4", Language::english};
+  EXPECT_EQ(allOf(melismaFaults(songs[1], &second)), "");
+}
+
+TEST_F(SongSheetRules, SwedishAndFinnishWordsSplitBeforeASingleConsonant) {
+  const auto songs = inventedSongs({
+      // Library text is Windows-1252: "M\xE5n" is "Mån".
+      "\"Vinter Ord\"Z20XH<M\xE5n-en ly-ser hem-\xE5t, kat-ten sov-er.>C2DEFGAHXICDXHB1!",
+      "\"Talon Kuu\"Z20XH<Tal-o, kuu.>C2DE1!",
+      "\"River Word\"Z20XH<Riv-er, o-ver.>C2DEF1!",
+  });
+  ASSERT_EQ(songs.size(), 3u);
+  const SongGrid swedish{"Vinter Ord", "4/4", "0", Language::swedish};
+  EXPECT_EQ(allOf(hyphenationFaults(songs[0], &swedish)),
+            "\"Vinter Ord\" (lines 1-1), line 1: \"mån-en\" splits after a single consonant, not "
+            "before it: \"må-nen\"\n"
+            "\"Vinter Ord\" (lines 1-1), line 1: \"sov-er\" splits after a single consonant, not "
+            "before it: \"so-ver\"\n");
+  const SongGrid finnish{"Talon Kuu", "4/4", "0", Language::finnish};
+  EXPECT_NE(allOf(hyphenationFaults(songs[1], &finnish)).find("\"ta-lo\""), std::string::npos);
+  const SongGrid english{"River Word", "4/4", "0", Language::english};
+  EXPECT_EQ(allOf(hyphenationFaults(songs[2], &english)), "");
 }
