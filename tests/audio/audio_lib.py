@@ -22,6 +22,11 @@ LIRKEL_FLUIDLESS = os.environ.get("LIRKEL_FLUIDLESS", "lirkel_fluidless")
 
 F_SETPIPE_SZ = 1031
 
+# A key or a signal silences the sound within this (the queue of 30 ms on
+# ALSA, and a fade of 5): held in the plain build; under the sanitizers,
+# which slow every step of the program, twice that.
+STOP_WITHIN_MS = 100 if os.environ.get("LIRKEL_SANITIZED") == "1" else 50
+
 
 class PacedReader(threading.Thread):
     """Reads 16-bit mono samples from a named pipe at the speed of a sound

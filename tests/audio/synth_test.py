@@ -9,7 +9,7 @@ import unittest
 
 import numpy as np
 
-from audio_lib import LIRKEL, RATE, Machine, band_level, how_it_ends, peak_frequency, sound_onset
+from audio_lib import LIRKEL, RATE, STOP_WITHIN_MS, Machine, band_level, how_it_ends, peak_frequency, sound_onset
 
 MS = RATE // 1000
 G4, E4 = 392.0, 329.63
@@ -38,6 +38,13 @@ def pitch_runs(samples, pitches):
     return [tuple(r) for r in runs if r[0] is not None and r[2] - r[1] >= 30 * MS]
 
 
+def notes_only(samples, length_ms=768):
+    """The notes of a tune, without the release after them (where the
+    releases of two notes take turns being the louder)."""
+    loud = np.where(np.abs(samples) > 0.05 * np.abs(samples).max())[0]
+    return samples[:loud[0] + (length_ms + 10) * MS]
+
+
 class Synth(unittest.TestCase):
     def play(self, tune):
         with Machine("paced") as machine:
@@ -47,7 +54,7 @@ class Synth(unittest.TestCase):
         return run
 
     def test_g3egege_sounds_the_six_pitches_in_order(self):
-        samples = self.play("G3EGEGE").samples
+        samples = notes_only(self.play("G3EGEGE").samples)
         runs = pitch_runs(samples, [G4, E4])
         self.assertEqual([pitch for pitch, _, _ in runs], [G4, E4, G4, E4, G4, E4], runs)
         for k, (pitch, start, end) in enumerate(runs):
@@ -97,7 +104,7 @@ class Synth(unittest.TestCase):
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         samples = run.samples.astype(np.float64)
         end, last, usual = how_it_ends(samples, (RATE // 2, RATE))
-        self.assertLess((run.heard_at(end) - run.pressed_at) * 1000, 50)
+        self.assertLess((run.heard_at(end) - run.pressed_at) * 1000, STOP_WITHIN_MS)
         self.assertLess(run.seconds, 1.0 + 1.0)  # not the note's 4 s
         self.assertLess(last, 1.5 * usual)  # a fade, not a click
 
@@ -105,7 +112,7 @@ class Synth(unittest.TestCase):
         # The organ (program 16, the opening instrument) sounds strongly an
         # octave below the note; the ocarina (79) is nearly a pure tone.
         def octave_below_ratios(tune):
-            samples = self.play(tune).samples
+            samples = notes_only(self.play(tune).samples)
             runs = pitch_runs(samples, [G4, E4])
             self.assertEqual(len(runs), 6, runs)
             return [band_level(samples[a:b], p / 2) / band_level(samples[a:b], p) for p, a, b in runs]
