@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "text/codepage.h"
+#include "platform/linux/arguments.h"
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
 #include "platform/process_end.h"
@@ -35,6 +36,9 @@ constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 // What was installed before ours (a sanitizer's report, for instance); it
 // still runs after the terminal is restored.
 struct sigaction earlierFatalAction[fatalCount];
+// Whether SIGPIPE was ignored when the program started: a command run for
+// the user gets it back as it was.
+bool pipeIgnoredAtStart = false;
 
 [[noreturn]] void dieBy(int signal) {
   struct sigaction action {};
@@ -136,6 +140,7 @@ void startProcess(int argc, char** argv) {
   argumentValues = argv;
   std::atexit(atProcessEnd);
   posix::installSignalHandlers();
+  posix::startLanguage();
 }
 
 std::vector<std::string> commandLineArguments() {
@@ -146,6 +151,9 @@ std::vector<std::string> commandLineArguments() {
 
 namespace posix {
 
+char* const* programArguments() { return argumentValues; }
+int programArgumentCount() { return argumentCount; }
+
 void installSignalHandlers() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     wakePipe[0] = wakePipe[1] = -1;
@@ -154,6 +162,7 @@ void installSignalHandlers() {
     if (listed(notEndingSignals, signal) || listed(fatalSignals, signal)) continue;
     install(signal, onTerminatingSignal);
   }
+  pipeIgnoredAtStart = ignoredAtStart(SIGPIPE);
   std::signal(SIGPIPE, SIG_IGN);
   install(SIGTSTP, onStop);
   install(SIGCONT, onContinue);
@@ -168,11 +177,36 @@ void installSignalHandlers() {
 
 bool signalPending() { return pendingSignal != 0; }
 
-void endBySignal() {
-  const int signal = pendingSignal;
+void endBySignal() { endBy(pendingSignal); }
+
+void endBy(int signal) {
   runProcessEnd();
   flushStdout();
   dieBy(signal);
+}
+
+sigset_t terminatingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)) continue;
+    if (current.sa_handler == onTerminatingSignal) sigaddset(&set, signal);
+  }
+  return set;
+}
+
+void resetSignalsForChild() {
+  const sigset_t caught = terminatingSignals();
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (sigismember(&caught, signal) == 1) std::signal(signal, SIG_DFL);
+  }
+  if (!pipeIgnoredAtStart) std::signal(SIGPIPE, SIG_DFL);
+  for (int stop : {SIGTSTP, SIGCONT}) {
+    struct sigaction current {};
+    sigaction(stop, nullptr, &current);
+    if (current.sa_handler == onStop || current.sa_handler == onContinue) std::signal(stop, SIG_DFL);
+  }
 }
 
 void endQuietly() {
