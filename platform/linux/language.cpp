@@ -35,13 +35,14 @@ std::string catalogueFolder() {
 namespace posix {
 
 void startLanguage() {
-  // Only the language and the character set: numbers, dates and sorting
-  // stay as the program has them everywhere.
-  std::setlocale(LC_CTYPE, "");
+  // The language alone: the character set, numbers, dates and sorting stay
+  // as the program has them everywhere. Its messages and the system's
+  // (strerror) come as UTF-8 whatever the character set.
   std::setlocale(LC_MESSAGES, "");
   const std::string folder = catalogueFolder();
   if (!folder.empty()) bindtextdomain(domain, folder.c_str());
   bind_textdomain_codeset(domain, "UTF-8");
+  bind_textdomain_codeset("libc", "UTF-8");
 }
 
 }  // namespace posix
