@@ -36,9 +36,13 @@ field() { dpkg-deb -f "$deb" "$1"; }
 contents=$(dpkg-deb -c "$deb")
 awk '$2 != "root/root" { bad = 1 } END { exit bad }' <<<"$contents" ||
   fail "files not owned by root: $contents"
+# zsh reads a package's completions from vendor-completions, a local
+# install's from site-functions.
+zsh_folder=site-functions
+[ "$prefix" = /usr ] && zsh_folder=vendor-completions
 for path in "bin/lirkel" "share/man/man1/lirkel.1.gz" "share/doc/lirkel/copyright" \
     "share/doc/lirkel/changelog.gz" "share/bash-completion/completions/lirkel" \
-    "share/zsh/vendor-completions/_lirkel" "share/fish/vendor_completions.d/lirkel.fish" \
+    "share/zsh/$zsh_folder/_lirkel" "share/fish/vendor_completions.d/lirkel.fish" \
     "share/locale/sv/LC_MESSAGES/lirkel.mo" "share/lirkel/midi/"; do
   grep -q " \./${prefix#/}/$path\$" <<<"$contents" || fail "the package lacks $prefix/$path"
 done
