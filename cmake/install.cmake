@@ -44,9 +44,10 @@ add_custom_command(OUTPUT ${LIRKEL_MAN_PAGE}
 add_custom_target(lirkel_man_page ALL DEPENDS ${LIRKEL_MAN_PAGE})
 install(FILES ${LIRKEL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# Bash completion of song titles. A small tool linked with the library prints
-# the titles title search can reach; the completion script is written from
-# its output whenever the library changes, so it never goes stale.
+# Shell completion of song titles and switches, for bash, zsh and fish. A
+# small tool linked with the library prints the titles title search can
+# reach; each shell's script is written from its template and that list
+# whenever the library changes, so it never goes stale.
 # The tool uses nothing of the machine; the scripted one satisfies the linker
 # for the console code that sits beside the title rule.
 add_library(lirkel_completion_titles STATIC completion/titles.cpp)
@@ -55,16 +56,33 @@ target_link_libraries(lirkel_completion_titles PUBLIC lirkel_library)
 add_executable(lirkel_list_titles completion/list_titles.cpp)
 target_link_libraries(lirkel_list_titles PRIVATE lirkel_completion_titles lirkel_core)
 lirkel_link_system(lirkel_list_titles fake)
-set(LIRKEL_COMPLETION ${CMAKE_CURRENT_BINARY_DIR}/completion/lirkel)
-add_custom_command(OUTPUT ${LIRKEL_COMPLETION}
-  COMMAND ${CMAKE_COMMAND} -DTITLES_TOOL=$<TARGET_FILE:lirkel_list_titles>
-    -DTEMPLATE=${CMAKE_CURRENT_SOURCE_DIR}/completion/lirkel.bash.in
-    -DOUTPUT=${LIRKEL_COMPLETION} -P ${CMAKE_CURRENT_SOURCE_DIR}/completion/write_completion.cmake
-  DEPENDS lirkel_list_titles ${CMAKE_CURRENT_SOURCE_DIR}/completion/lirkel.bash.in
-    ${CMAKE_CURRENT_SOURCE_DIR}/completion/write_completion.cmake
-  COMMENT "Writing the bash completion of song titles")
-add_custom_target(lirkel_completion ALL DEPENDS ${LIRKEL_COMPLETION})
-install(FILES ${LIRKEL_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# SHELL TEMPLATE OUTPUT DESTINATION, four at a time: where each shell looks.
+# zsh reads packages' completions from /usr/share/zsh/vendor-completions and
+# those of a local install from <prefix>/share/zsh/site-functions.
+set(LIRKEL_ZSH_COMPLETIONS site-functions)
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(LIRKEL_ZSH_COMPLETIONS vendor-completions)
+endif()
+set(LIRKEL_COMPLETIONS
+  bash lirkel.bash.in lirkel ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+  zsh _lirkel.zsh.in _lirkel ${CMAKE_INSTALL_DATADIR}/zsh/${LIRKEL_ZSH_COMPLETIONS}
+  fish lirkel.fish.in lirkel.fish ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+set(LIRKEL_COMPLETION_FILES)
+while(LIRKEL_COMPLETIONS)
+  list(POP_FRONT LIRKEL_COMPLETIONS shell template name destination)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/completion/${shell}/${name})
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DTITLES_TOOL=$<TARGET_FILE:lirkel_list_titles>
+      -DTEMPLATE=${CMAKE_CURRENT_SOURCE_DIR}/completion/${template} -DOUTPUT=${output}
+      -DSHELL=${shell} -P ${CMAKE_CURRENT_SOURCE_DIR}/completion/write_completion.cmake
+    DEPENDS lirkel_list_titles ${CMAKE_CURRENT_SOURCE_DIR}/completion/${template}
+      ${CMAKE_CURRENT_SOURCE_DIR}/completion/write_completion.cmake
+    COMMENT "Writing the ${shell} completion"
+    VERBATIM)
+  list(APPEND LIRKEL_COMPLETION_FILES ${output})
+  install(FILES ${output} DESTINATION ${destination})
+endwhile()
+add_custom_target(lirkel_completion ALL DEPENDS ${LIRKEL_COMPLETION_FILES})
 
 # The Debian package. Its files sit under the same prefix the program was
 # compiled for (configure with -DCMAKE_INSTALL_PREFIX=/usr for a package in

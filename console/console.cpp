@@ -117,3 +117,27 @@ void writeTextLine(const ShortText& text) {
   writeText(text);
   platform::writeStdout(platform::lineBreak());
 }
+
+std::string message(std::string_view english, std::initializer_list<std::string_view> values) {
+  const std::string format = platform::translated(english);
+  std::string text;
+  auto value = values.begin();
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format.compare(i, 2, "%s") == 0 && value != values.end()) {
+      text.append(*value++);
+      ++i;
+    } else {
+      text.push_back(format[i]);
+    }
+  }
+  return text;
+}
+
+void reportProblem(std::string_view text, std::string_view file) {
+  if (!text.empty()) platform::writeProblem(file, platform::translated(text));
+}
+
+void writeError(std::string_view text) {
+  platform::writeStderr(std::string("lirkel: ").append(text));
+  platform::writeStderr(platform::lineBreak());
+}

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 
 #include "text/short_text.h"
 
@@ -48,3 +51,13 @@ unsigned char waitKeyShowingClock();
 
 void writeText(const ShortText& text);
 void writeTextLine(const ShortText& text);
+
+// One of the program's own messages, given in English, in the user's
+// language, each "%s" in it filled with the next value.
+std::string message(std::string_view english, std::initializer_list<std::string_view> values = {});
+// A problem the run carries on after (a sound device, a file that cannot
+// play), in the user's language: on Linux on standard error, naming the file
+// it is about. An empty text says nothing.
+void reportProblem(std::string_view text, std::string_view file = {});
+// An error that ends the run: "lirkel: " and the text on standard error.
+void writeError(std::string_view text);

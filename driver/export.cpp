@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "driver/program.h"
+#include "driver/usage.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"
 #include "midi/midi_out.h"
@@ -34,8 +35,7 @@ FileKind kindOf(const std::string& path) {
 }
 
 int fail(const std::string& reason) {
-  platform::writeStderr("lirkel: " + reason);
-  platform::writeStderr(platform::lineBreak());
+  writeError(reason);
   return 1;
 }
 
@@ -115,32 +115,32 @@ std::string render(FileKind kind, const Resolved& tune, std::vector<std::uint8_t
 
 }  // namespace
 
-int exportTune(const std::vector<std::string>& arguments) {
-  if (arguments.empty() || arguments.front().empty()) {
-    return fail("--export needs a file name: lirkel --export FILE TUNE");
+int exportTune(const std::string& path, const std::vector<std::string>& tuneArguments) {
+  if (path.empty()) return usageError(message("--export needs a file name: lirkel --export FILE TUNE"));
+  if (tuneArguments.empty()) {
+    return usageError(message("--export needs a tune after the file name: note text, a title, + or -"));
   }
-  const std::string& path = arguments.front();
   const FileKind kind = kindOf(path);
   if (kind == FileKind::unknown) {
-    return fail("cannot tell what to write from the name " + path +
-                " (it ends in .mid, .midi or .wav)");
+    return fail(message("cannot tell what to write from the name %s (it ends in .mid, .midi or .wav)",
+                        {path}));
   }
-  Resolved tune{joinArguments({arguments.begin() + 1, arguments.end()})};
+  Resolved tune{joinArguments(tuneArguments)};
   if (requestOf(tune.text) != Request::tune) {
-    return fail("--export needs a tune after the file name: note text, a title, + or -");
+    return fail(message("--export needs a tune after the file name: note text, a title, + or -"));
   }
   resolveArgument(false, tune.text, tune.foundLine, tune.randomLine);
   if (const MidiTitle* title = midiTitleNamed(tune.text)) {
-    return fail(std::string(title->title) + " names a MIDI file, which is not exported");
+    return fail(message("%s names a MIDI file, which is not exported", {title->title}));
   }
   std::vector<std::uint8_t> bytes;
   std::int64_t lengthMs = 0;
   if (const std::string failure = render(kind, tune, bytes, lengthMs); !failure.empty()) {
-    return fail("cannot render " + path + ": " + failure);
+    return fail(message("cannot render %s: %s", {path, platform::translated(failure)}));
   }
   if (const std::string failure = platform::replaceFile(path, bytes); !failure.empty()) {
-    return fail("cannot write " + path + ": " + failure);
+    return fail(message("cannot write %s: %s", {path, failure}));
   }
-  writeTextLine(ShortText("Wrote " + path + ", " + playingTime(lengthMs)));
+  writeTextLine(ShortText(message("Wrote %s, %s", {path, playingTime(lengthMs)})));
   return 0;
 }

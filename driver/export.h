@@ -1,5 +1,5 @@
 // Writing a tune to a file instead of playing it:
-//   lirkel --export FILE TEXT...
+//   lirkel --export FILE TUNE...
 // The text is resolved as for a normal run (note text, a title, "+", "-");
 // FILE ending in .mid or .midi gets a Standard MIDI File of what the MIDI
 // variant sends, .wav the sound (the synthesizer's where it can render, else
@@ -10,5 +10,6 @@
 #include <string>
 #include <vector>
 
-// The arguments after "--export"; answers the exit status (0 or 1).
-int exportTune(const std::vector<std::string>& arguments);
+// Answers the exit status: 0, 1 when the file cannot be made, 2 when the
+// file name or the tune is missing.
+int exportTune(const std::string& path, const std::vector<std::string>& tuneArguments);

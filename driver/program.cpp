@@ -1,10 +1,12 @@
 #include "driver/program.h"
 
 #include "console/console.h"
+#include "driver/command_line.h"
 #include "driver/export.h"
 #include "driver/identity.h"
+#include "driver/run.h"
 #include "driver/songbook_switches.h"
-#include "library/help.h"
+#include "driver/usage.h"
 #include "library/songbook.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
@@ -48,29 +50,6 @@ unsigned char playArgument(bool echo, ShortText argument) {
   return answer;
 }
 
-// The switches people try first: "--help" and "-h" write the help text as
-// "?" does, "--version" one line with the module name and version texts.
-// Answers whether the argument was one of them.
-namespace {
-bool answerStandardSwitch(const ShortText& argument) {
-  if (argument == "--help " || argument == "-h ") {
-    showHelp();
-    showSwitchHelp();
-    return true;
-  }
-  if (argument == "--titles ") {
-    writeTitles();
-    return true;
-  }
-  if (argument == "--version ") {
-    // The package's version after the module's own texts.
-    writeTextLine(ShortText(ModuleName) + VersionText + " lirkel " + LIRKEL_PACKAGE_VERSION);
-    return true;
-  }
-  return false;
-}
-}  // namespace
-
 void resetProgramState() {
   resetPlayerState();
   resetMidiOut();
@@ -81,17 +60,27 @@ void resetProgramState() {
 
 int programMain() {
   const std::vector<std::string> arguments = platform::commandLineArguments();
-  if (!arguments.empty() && arguments.front() == "--export") {
-    return exportTune({arguments.begin() + 1, arguments.end()});
-  }
-  if (!arguments.empty() && arguments.front() == "--check") {
-    return checkSongbooks({arguments.begin() + 1, arguments.end()});
-  }
-  joinedArgument = joinArguments(arguments);
+  const CommandLine line = readCommandLine(arguments);
   VersionText = " 2010";
   ModuleName = "LIRKEL32";
   VersionText = VersionText + BuildDate + IdentityText;
-  if (answerStandardSwitch(joinedArgument)) return 0;
+  if (!line.usageError.empty()) return usageError(line.usageError);
+  // None of these needs the console: --run leaves the terminal to the
+  // command until it has ended.
+  switch (line.task) {
+    case Task::help: showUsage(); return 0;
+    case Task::version: showVersion(); return 0;
+    case Task::run: return runAndPlay(line);
+    default: break;
+  }
+  startConsole();
+  switch (line.task) {
+    case Task::titles: writeTitles(); return 0;
+    case Task::check: return checkSongbooks(line.operands);
+    case Task::exportTune: return exportTune(line.exportFile, line.operands);
+    default: break;
+  }
+  joinedArgument = joinArguments(line.operands);
   playArgument(true, joinedArgument);
   return 0;
 }

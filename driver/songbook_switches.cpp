@@ -13,9 +13,10 @@ int checkSongbooks(const std::vector<std::string>& named) {
         problem.line == 0 ? problem.file : problem.file + ":" + std::to_string(problem.line);
     writeTextLine(ShortText(where + ": " + problem.rule));
   }
-  writeTextLine(ShortText(std::to_string(files.size()) + " songbook files, " +
-                          std::to_string(songbooks.songs.size()) + " good songs, " +
-                          std::to_string(songbooks.problems.size()) + " problems"));
+  writeTextLine(ShortText(message("%s songbook files, %s good songs, %s problems",
+                                  {std::to_string(files.size()),
+                                   std::to_string(songbooks.songs.size()),
+                                   std::to_string(songbooks.problems.size())})));
   return songbooks.problems.empty() ? 0 : 1;
 }
 

@@ -37,28 +37,7 @@ constexpr auto beforeOctaves = cp1252::fromUtf8<helpBeforeOctaves.size()>(helpBe
 constexpr auto afterOctaves = cp1252::fromUtf8<helpAfterOctaves.size()>(helpAfterOctaves);
 static_assert(beforeOctaves.valid && afterOctaves.valid);
 
-// What "--help" adds: the switches, which "?" does not show.
-constexpr std::string_view switchesText = R"~(
-Växlar:
-  --export FIL LÅT  skriver låten till FIL i stället för att spela den:
-                    .mid eller .midi ger en MIDI-fil med titel och sångtext,
-                    .wav ger ljudet
-  --check [FIL…]    granskar egna sångböcker och nämner varje fel
-  --titles          skriver alla titlar som kan sökas fram, egna också
-  --version         visar versionen
-)~";
-constexpr auto switches = cp1252::fromUtf8<switchesText.size()>(switchesText);
-static_assert(switches.valid);
-
 }  // namespace
-
-void showSwitchHelp() {
-  std::string_view text = switches.view();
-  for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;) {
-    writeTextLine(ShortText(text.substr(0, end)));
-    text.remove_prefix(end + 1);
-  }
-}
 
 void showHelp() {
   // The texts break into lines where the source does; the octave line is

@@ -3,5 +3,3 @@
 #pragma once
 
 void showHelp();
-// The switches, for "--help" after the help text.
-void showSwitchHelp();

@@ -31,9 +31,8 @@ std::uint16_t findOwnTitle(const ShortText& text) {
     return 1;
   }
   if (const std::size_t leftOut = ownSongs().leftOut; leftOut > 0) {
-    platform::writeStderr("lirkel: own songs or songbooks left out for a fault: " +
-                          std::to_string(leftOut) + " (lirkel --check names them)");
-    platform::writeStderr(platform::lineBreak());
+    writeError(message("own songs or songbooks left out for a fault: %s (lirkel --check names them)",
+                       {std::to_string(leftOut)}));
   }
   return 0;
 }

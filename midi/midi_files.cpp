@@ -59,9 +59,9 @@ unsigned char waitWhilePlaying(sound::MidiFilePlayer& player) {
   return endedWithoutKey;
 }
 
-// Writes what a failure says, when it says anything.
-void report(const sound::Failure& failure) {
-  if (failure && !failure->empty()) writeTextLine(*failure);
+// Reports what a failure with the file says, when it says anything.
+void report(const sound::Failure& failure, const std::string& path) {
+  if (failure) reportProblem(*failure, path);
 }
 
 }  // namespace
@@ -110,10 +110,10 @@ unsigned char playMidiFile(const std::string& path) {
   unsigned char answer = fileFailed;
   if (const std::unique_ptr<sound::MidiFilePlayer> player = sound::openMidiFilePlayer()) {
     if (const sound::Failure failure = player->open(path)) {
-      report(failure);  // nothing was left open
+      report(failure, path);  // nothing was left open
     } else {
       if (const sound::Failure failure = player->start()) {
-        report(failure);
+        report(failure, path);
       } else {
         writeTextLine(ShortText(path));
         writeTextLine(ShortText());

@@ -12,7 +12,7 @@ void openMidiOut() {
   midiOutState.available = opened.output != nullptr;
   if (opened.output == nullptr) {
     // No device at all says nothing; a device that would not open says why.
-    if (opened.failure) writeTextLine(*opened.failure);
+    if (opened.failure) reportProblem(*opened.failure);
     return;
   }
   connectMidiOut(std::move(opened.output));

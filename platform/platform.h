@@ -1,6 +1,7 @@
 // The machine services the program needs: the command line, the end of the
-// process, a clock and waits, local time, files, console input and screen,
-// and standard output. Sound is not here: sound/ has its own outputs.
+// process, running a command, the user's language, a clock and waits, local
+// time, files, console input and screen, and standard output and error.
+// Sound is not here: sound/ has its own outputs.
 // Three back ends implement it: linux/ (a POSIX terminal), windows/ (the
 // console API) and fake/ (scripted, for tests).
 //
@@ -34,6 +35,40 @@ using ExitProc = void (*)();
 ExitProc exitHook();
 void setExitHook(ExitProc procedure);
 void setShutdownProc(ExitProc procedure);
+
+// ---- Running a command ---------------------------------------------------
+
+// How a command run for the user ended.
+struct CommandEnd {
+  bool started = false;      // false: it could not be run at all
+  std::string problem;       // then why, in the system's words
+  // As a shell reports it: the command's exit status; 128 + N after signal
+  // N; 127 when there is no such command, 126 when it cannot be run.
+  int status = 0;
+  bool interrupted = false;  // the user stopped it: SIGINT or SIGQUIT, Ctrl+C
+  std::int64_t elapsedMs = 0;
+};
+
+// Runs the program's own command-line arguments from `first` on as a command
+// (its name looked up in PATH as a shell does), exactly as they were given,
+// and waits for it. The command is the user's: it inherits standard input,
+// output and error, the terminal, the environment and the directory, and
+// runs in the program's process group, so keys and Ctrl+C reach it.
+// Signals: a terminating signal that reaches this program meanwhile is
+// passed on to the command, but for SIGINT and SIGQUIT from the terminal,
+// which the command gets itself; once the command has ended the process ends
+// by that signal and this call does not return. On Linux a command the user
+// interrupted (SIGINT, SIGQUIT) ends the process by the same signal too.
+CommandEnd runCommand(std::size_t first);
+
+// ---- Language ------------------------------------------------------------
+
+// One of the program's own messages, given in English, in the user's
+// language: on Linux the locale's (LC_ALL, LC_MESSAGES, LANG, and GNU's
+// LANGUAGE), through the message catalogues installed with the program;
+// the English text itself when there is no translation, and on Windows.
+// In Windows-1252, like every text crossing this seam.
+std::string translated(std::string_view english);
 
 // ---- Clock and waits -----------------------------------------------------
 
@@ -147,5 +182,11 @@ std::string_view lineBreak();
 
 // Writes Windows-1252 text to standard error, converted as the system needs.
 void writeStderr(std::string_view text);
+
+// A problem the run carries on after (a device that would not open, a file
+// that cannot play), with the file it is about when there is one. On Linux a
+// line on standard error, "lirkel: FILE: text"; on Windows the text alone on
+// a line of standard output, as the console program has always shown it.
+void writeProblem(std::string_view file, std::string_view text);
 
 }  // namespace platform

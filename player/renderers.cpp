@@ -14,7 +14,7 @@ constexpr int noteVelocity = 127;
 
 // A failed note message is reported on a line of its own; play goes on.
 void report(const sound::Failure& failure) {
-  if (failure) writeTextLine(*failure);
+  if (failure) reportProblem(*failure);
 }
 
 // The open output, told that what it is sent next is due where the music

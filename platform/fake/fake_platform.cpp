@@ -78,6 +78,18 @@ using fake::record;
 using fake::world;
 
 void startProcess(int, char**) { record("startProcess"); }
+
+// Logged with the command and its arguments, one a line.
+CommandEnd runCommand(std::size_t first) {
+  std::string command;
+  const std::vector<std::string>& arguments = world().script.arguments;
+  for (std::size_t i = first; i < arguments.size(); ++i) command += arguments[i] + "\n";
+  record("runCommand", {}, command);
+  world().now += world().script.commandEnd.elapsedMs;
+  return world().script.commandEnd;
+}
+
+std::string translated(std::string_view english) { return std::string(english); }
 std::vector<std::string> commandLineArguments() { return world().script.arguments; }
 
 std::int64_t clockMs() { return world().now; }
@@ -213,6 +225,12 @@ SmallFile readSmallFile(const std::string& path, std::size_t largest) {
 }
 
 void writeStderr(std::string_view text) { world().errors += text; }
+
+void writeProblem(std::string_view file, std::string_view text) {
+  world().errors += "lirkel: ";
+  if (!file.empty()) world().errors.append(file).append(": ");
+  world().errors.append(text).append("\n");
+}
 
 std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   record("replaceFile", {static_cast<std::int64_t>(bytes.size())}, path);

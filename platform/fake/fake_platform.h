@@ -52,6 +52,8 @@ struct Script {
   std::string executableDirectory = "/opt/lirkel/bin/";
   std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";
   std::deque<KeyPress> keys;
+  // How a command run for the user ends; its time passes on the clock.
+  platform::CommandEnd commandEnd{true, {}, 0, false, 0};
 };
 
 Script& script();

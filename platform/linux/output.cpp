@@ -49,4 +49,11 @@ void writeStderr(std::string_view text) {
   std::fwrite(utf8.data(), 1, utf8.size(), stderr);
 }
 
+void writeProblem(std::string_view file, std::string_view text) {
+  std::string line = "lirkel: ";
+  if (!file.empty()) line.append(file).append(": ");
+  line.append(text).append("\n");
+  writeStderr(line);
+}
+
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "text/codepage.h"
+#include "platform/linux/arguments.h"
 #include "platform/linux/signals.h"
 #include "platform/platform.h"
 #include "platform/process_end.h"
@@ -38,6 +39,9 @@ constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 // What was installed before ours (a sanitizer's report, for instance); it
 // still runs after the terminal is restored.
 struct sigaction earlierFatalAction[fatalCount];
+// Whether SIGPIPE was ignored when the program started: a command run for
+// the user gets it back as it was.
+bool pipeIgnoredAtStart = false;
 
 [[noreturn]] void dieBy(int signal) {
   struct sigaction action {};
@@ -149,6 +153,7 @@ void startProcess(int argc, char** argv) {
   argumentValues = argv;
   std::atexit(atProcessEnd);
   posix::installSignalHandlers();
+  posix::startLanguage();
 }
 
 std::vector<std::string> commandLineArguments() {
@@ -159,6 +164,9 @@ std::vector<std::string> commandLineArguments() {
 
 namespace posix {
 
+char* const* programArguments() { return argumentValues; }
+int programArgumentCount() { return argumentCount; }
+
 void installSignalHandlers() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     wakePipe[0] = wakePipe[1] = -1;
@@ -167,6 +175,7 @@ void installSignalHandlers() {
     if (listed(notEndingSignals, signal) || listed(fatalSignals, signal)) continue;
     install(signal, onTerminatingSignal);
   }
+  pipeIgnoredAtStart = ignoredAtStart(SIGPIPE);
   std::signal(SIGPIPE, SIG_IGN);
   install(SIGTSTP, onStop);
   install(SIGCONT, onContinue);
@@ -183,12 +192,37 @@ bool signalPending() { return pendingSignal != 0 && ending == 0; }
 
 bool processEnding() { return ending != 0; }
 
-void endBySignal() {
-  const int signal = pendingSignal;
+void endBySignal() { endBy(pendingSignal); }
+
+void endBy(int signal) {
   beginEnding();
   runProcessEnd();
   flushStdout();
   dieBy(signal);
+}
+
+sigset_t terminatingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)) continue;
+    if (current.sa_handler == onTerminatingSignal) sigaddset(&set, signal);
+  }
+  return set;
+}
+
+void resetSignalsForChild() {
+  const sigset_t caught = terminatingSignals();
+  for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (sigismember(&caught, signal) == 1) std::signal(signal, SIG_DFL);
+  }
+  if (!pipeIgnoredAtStart) std::signal(SIGPIPE, SIG_DFL);
+  for (int stop : {SIGTSTP, SIGCONT}) {
+    struct sigaction current {};
+    sigaction(stop, nullptr, &current);
+    if (current.sa_handler == onStop || current.sa_handler == onContinue) std::signal(stop, SIG_DFL);
+  }
 }
 
 void endQuietly() {

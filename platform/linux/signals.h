@@ -15,10 +15,14 @@
 // SIGILL, SIGABRT, so also std::terminate) restores the terminal first.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 
 namespace platform::posix {
 
+// Sets the program's messages to the locale's language; called once from
+// startProcess (language.cpp).
+void startLanguage();
 // Installs the handlers; called once from startProcess. A signal that was
 // ignored when the program started stays ignored.
 void installSignalHandlers();
@@ -29,6 +33,15 @@ bool signalPending();
 bool processEnding();
 // Runs the process-end steps and ends the process by the pending signal.
 [[noreturn]] void endBySignal();
+// Runs the process-end steps and ends the process by the given signal.
+[[noreturn]] void endBy(int signal);
+// The signals the handlers above end the process for, for a wait that
+// takes them one by one itself (sigwaitinfo) while they are blocked.
+sigset_t terminatingSignals();
+// In a child about to run another program: every signal the handlers catch,
+// SIGPIPE and the stop signals back to what they were when the program
+// started, so that the other program gets the signals a shell would give it.
+void resetSignalsForChild();
 // Runs the process-end steps and ends the process with exit code 0, for an
 // output whose reader has gone away; later writes are dropped meanwhile.
 [[noreturn]] void endQuietly();

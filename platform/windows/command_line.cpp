@@ -50,4 +50,32 @@ std::vector<std::u16string> splitCommandLine(std::u16string_view line) {
   return arguments;
 }
 
+std::u16string joinCommandLine(const std::vector<std::u16string>& arguments) {
+  std::u16string line;
+  for (const std::u16string& argument : arguments) {
+    if (!line.empty()) line.push_back(u' ');
+    if (!argument.empty() && argument.find_first_of(u" \t\"") == std::u16string::npos) {
+      line += argument;
+      continue;
+    }
+    line.push_back(quote);
+    std::size_t backslashes = 0;
+    for (char16_t c : argument) {
+      if (c == u'\\') {
+        ++backslashes;
+        continue;
+      }
+      // Backslashes before a quote are doubled, and the quote escaped.
+      const std::size_t written = c == quote ? 2 * backslashes + 1 : backslashes;
+      line.append(written, u'\\');
+      line.push_back(c);
+      backslashes = 0;
+    }
+    // And so before the closing quote.
+    line.append(2 * backslashes, u'\\');
+    line.push_back(quote);
+  }
+  return line;
+}
+
 }  // namespace platform::windows

@@ -19,4 +19,10 @@ std::u16string_view skipProgramName(std::u16string_view line);
 // are skipped and give no argument.
 std::vector<std::u16string> splitCommandLine(std::u16string_view line);
 
+// The command line that gives a program these arguments as the C runtime
+// splits it (CommandLineToArgvW's rules): an argument with a blank, a tab or
+// a double quote in it, or an empty one, is quoted, a double quote in it is
+// written \", and backslashes are doubled where they come before a quote.
+std::u16string joinCommandLine(const std::vector<std::u16string>& arguments);
+
 }  // namespace platform::windows

@@ -77,6 +77,16 @@ bool stdoutIsTerminal() { return standardOutput().isConsole; }
 
 std::string_view lineBreak() { return "\r\n"; }
 
+// The console program keeps its rules: a problem is the system's text on a
+// line of its own, on standard output.
+void writeProblem(std::string_view, std::string_view text) {
+  writeStdout(text);
+  writeStdout(lineBreak());
+}
+
+// The Windows program speaks English (and the help of "?" its own Swedish).
+std::string translated(std::string_view english) { return std::string(english); }
+
 void writeStderr(std::string_view text) {
   flushStdout();  // what came before shows first
   DWORD written = 0;

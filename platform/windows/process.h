@@ -1,7 +1,13 @@
-// Shared inside the Windows back end: the end of the process.
+// Shared inside the Windows back end: the end of the process, the system's
+// words for an error.
 #pragma once
 
+#include <string>
+
 namespace platform::windows {
+
+// The system's text for an error code, in Windows-1252, on one line.
+std::string systemText(unsigned long error);
 
 // Set when Ctrl+C, Ctrl+Break or closing the console asks the process to end;
 // the blocking waits of the back end wait on it too.

@@ -59,9 +59,9 @@ char pathSeparator() { return '\\'; }
 
 std::string fixedMidiDirectory() { return "d:\\src\\qvt\\midi\\"; }
 
-namespace {
+namespace windows {
 
-std::string systemText(DWORD error) {
+std::string systemText(unsigned long error) {
   char text[256] = {};
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                  text, sizeof text, nullptr);
@@ -70,7 +70,7 @@ std::string systemText(DWORD error) {
   return message;
 }
 
-}  // namespace
+}  // namespace windows
 
 std::string environmentVariable(const char* name) {
   char value[32768];
@@ -113,7 +113,7 @@ SmallFile readSmallFile(const std::string& path, std::size_t largest) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    small.problem = systemText(GetLastError());
+    small.problem = windows::systemText(GetLastError());
     return small;
   }
   LARGE_INTEGER size{};
@@ -141,7 +141,7 @@ std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>
   std::string folder = separator == std::string::npos ? "." : path.substr(0, separator + 1);
   char temporary[MAX_PATH + 1] = {};
   // Creates a file of a new name in the folder, exclusively.
-  if (GetTempFileNameA(folder.c_str(), "lrk", 0, temporary) == 0) return systemText(GetLastError());
+  if (GetTempFileNameA(folder.c_str(), "lrk", 0, temporary) == 0) return windows::systemText(GetLastError());
   const HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
@@ -158,7 +158,7 @@ std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>
   }
   if (error != 0) {
     DeleteFileA(temporary);
-    return systemText(error);
+    return windows::systemText(error);
   }
   return {};
 }

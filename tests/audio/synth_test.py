@@ -168,6 +168,7 @@ class BrokenSoundFont(unittest.TestCase):
             with self.subTest(what):
                 run = self.run_with_font(data)
                 self.assertEqual(run.returncode, 0, run.stderr)
-                self.assertEqual(run.stderr, "")
-                self.assertLessEqual(run.stdout.count("\n"), 1, run.stdout)
+                self.assertEqual(run.stdout, "")
+                # At most the one line that says why the synthesizer did not start.
+                self.assertLessEqual(run.stderr.count("\n"), 1, run.stderr)
                 self.assertGreater(np.abs(run.samples).max(), 1000)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The bash completion: library titles whatever the letter case or quoting
 # typed, MIDI file names nearby, the switches, nothing after the first
-# argument, after --export a file name and then a title, and own songs'
-# titles from the program itself.
+# argument, after --export a file name and then a title, own songs' titles
+# from the program itself, and after --run the command and its arguments.
 #   completion.sh COMPLETION_SCRIPT TITLES_TOOL SCRATCH_DIR PROGRAM
 set -uo pipefail
 script=$1 titles_tool=$2 scratch=$3 program=$4
@@ -52,8 +52,8 @@ replies ye | grep '^Yesterday' >/dev/null || fail "'ye' does not offer the title
 [ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
 
 [ "$(replies --v)" = --version ] || fail "'--v' offers: $(replies --v)"
-[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- --check --export --help --titles --version -h " ] ||
-  fail "'-' offers: $(replies - | tr '\n' ' ')"
+[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- -- --check --export --help --if-longer \
+--on-failure --on-success --run --titles --version -h " ] || fail "'-' offers: $(replies - | tr '\n' ' ')"
 
 # MIDI files are offered without ".mid", from here and from midi/.
 rm -rf "$scratch" && mkdir -p "$scratch/midi" && cd "$scratch" || exit 1
@@ -77,6 +77,32 @@ export_replies ye song.mid | grep '^Yesterday' >/dev/null ||
 printf '"Release Jingle" Z10 G3EGE\n<Ship it!>C1 G2 .C0 !\n' >"$scratch/own.txt"
 LIRKEL_SONGS=$scratch/own.txt
 [ "$(replies rel)" = "Release Jingle" ] || fail "'rel' offers: $(replies rel)"
+words_replies() {
+  COMP_WORDS=(lirkel "$@")
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMP_LINE="${COMP_WORDS[*]}"
+  COMP_POINT=${#COMP_LINE}
+  COMPREPLY=()
+  _lirkel lirkel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" 2>/dev/null
+  [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}"
+}
+[ "$(words_replies --on-success rel)" = "Release Jingle" ] ||
+  fail "'--on-success rel' offers: $(words_replies --on-success rel)"
 LIRKEL_SONGS=$scratch/none.txt
 [ -z "$(replies rel)" ] || fail "without the songbook 'rel' offers: $(replies rel)"
+
+# After --run: the command, then its own arguments as bash-completion
+# completes them (the loader is there as in an interactive shell).
+# shellcheck source=/dev/null
+source /usr/share/bash-completion/bash_completion
+mkdir -p "$scratch/bin" && printf '#!/bin/sh\n' >"$scratch/bin/lirkeltestcmd" && chmod +x "$scratch/bin/lirkeltestcmd"
+PATH="$scratch/bin:$PATH"
+[ "$(words_replies --run lirkeltest)" = lirkeltestcmd ] ||
+  fail "'--run lirkeltest' offers: $(words_replies --run lirkeltest)"
+[ "$(words_replies --run --if-longer 3 -- lirkeltest)" = lirkeltestcmd ] ||
+  fail "'--run --if-longer 3 -- lirkeltest' offers: $(words_replies --run --if-longer 3 -- lirkeltest)"
+[ "$(words_replies --run lirkeltestcmd no)" = notes.txt ] ||
+  fail "'--run lirkeltestcmd no' offers: $(words_replies --run lirkeltestcmd no)"
+[ "$(words_replies --run --on-f)" = --on-failure ] ||
+  fail "'--run --on-f' offers: $(words_replies --run --on-f)"
 exit $failed

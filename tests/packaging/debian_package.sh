@@ -31,12 +31,19 @@ field() { dpkg-deb -f "$deb" "$1"; }
   fail "file name $(basename "$deb")"
 
 # Every file belongs to root, and the program, the manual page, the
-# completion and the MIDI directory are in it.
+# completions of bash, zsh and fish, the Swedish messages and the MIDI
+# directory are in it.
 contents=$(dpkg-deb -c "$deb")
 awk '$2 != "root/root" { bad = 1 } END { exit bad }' <<<"$contents" ||
   fail "files not owned by root: $contents"
+# zsh reads a package's completions from vendor-completions, a local
+# install's from site-functions.
+zsh_folder=site-functions
+[ "$prefix" = /usr ] && zsh_folder=vendor-completions
 for path in "bin/lirkel" "share/man/man1/lirkel.1.gz" "share/doc/lirkel/copyright" \
-    "share/doc/lirkel/changelog.gz" "share/bash-completion/completions/lirkel" "share/lirkel/midi/"; do
+    "share/doc/lirkel/changelog.gz" "share/bash-completion/completions/lirkel" \
+    "share/zsh/$zsh_folder/_lirkel" "share/fish/vendor_completions.d/lirkel.fish" \
+    "share/locale/sv/LC_MESSAGES/lirkel.mo" "share/lirkel/midi/"; do
   grep -q " \./${prefix#/}/$path\$" <<<"$contents" || fail "the package lacks $prefix/$path"
 done
 
@@ -110,10 +117,10 @@ run_dpkg() { dpkg --force-not-root --root="$root" --log="$scratch/dpkg.log" "$@"
 run_dpkg -i "$deb" >"$scratch/dpkg.out" 2>&1 || die "dpkg -i failed: $(cat "$scratch/dpkg.out")"
 
 installed=$root$prefix/bin/lirkel
-help=$("$installed" --help </dev/null) || fail "installed lirkel --help exited with $?"
-[[ $help == "# grenmyrsbolag # LIRKEL32 2010 "* ]] || fail "installed lirkel --help wrote: $help"
-[ "$(wc -l <<<"$help")" -ge 10 ] || fail "the help is cut short: $help"
-[[ $("$installed" --version </dev/null) == "LIRKEL32 2010 "*" lirkel $version" ]] ||
+help=$(LC_ALL=C.UTF-8 "$installed" --help </dev/null) || fail "installed lirkel --help exited with $?"
+[[ $help == "Usage: lirkel "* ]] || fail "installed lirkel --help wrote: $help"
+[ "$(wc -l <<<"$help")" -ge 40 ] || fail "the help is cut short: $help"
+[ "$("$installed" --version </dev/null | head -1)" = "lirkel $version" ] ||
   fail "installed lirkel --version: $("$installed" --version </dev/null)"
 [ -d "$root$prefix/share/lirkel/midi" ] || fail "the MIDI directory was not installed"
 

@@ -33,6 +33,8 @@ grep -q 'Below It' <<<"$titles" && fail "--titles read a subfolder"
 
 timeout 10 "$lirkel" qqqqq </dev/null >out 2>err
 [ $? -eq 0 ] || fail "a title search that finds nothing should still exit 0"
-[ "$(wc -l <err)" -eq 1 ] && grep -q 'left out for a fault: 4' err ||
+# Besides what a machine without sound says about its device.
+[ "$(grep -c 'left out' err)" -eq 1 ] && grep -q 'left out for a fault: 4' err &&
+  [ "$(grep -vc 'left out\|audio device' err)" -eq 0 ] ||
   fail "a search that finds nothing should say once what was left out: $(cat err)"
 exit $failed

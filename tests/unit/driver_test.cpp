@@ -43,12 +43,13 @@ TEST_F(Driver, TuneWithoutMidiDevicePlaysAsTonesWithNoMessage) {
   EXPECT_EQ(fake::output(), "");
 }
 
-TEST_F(Driver, MidiThatCannotOpenWritesOneLineThenPlaysTones) {
+TEST_F(Driver, MidiThatCannotOpenWritesOneLineOnStandardErrorThenPlaysTones) {
   fake::script().arguments = {"CDE"};
   sound::recorder::script().midiDevices = 1;
   sound::recorder::script().midiOpenError = 4;
   EXPECT_EQ(programMain(), 0);
-  EXPECT_EQ(fake::output(), "MIDI error 4.\n");
+  EXPECT_EQ(fake::output(), "");
+  EXPECT_EQ(fake::errors(), "lirkel: MIDI error 4.\n");
   EXPECT_EQ(tones().size(), 3u);
   EXPECT_TRUE(midiMessages().empty());
 }

@@ -226,7 +226,8 @@ TEST_F(Midi, FailingNotesWriteOneLinePerMessageAndKeepTime) {
   sound::recorder::script().noteOnError = 7;
   sound::recorder::script().noteOffError = 7;
   play("C2D2");
-  EXPECT_EQ(fake::output(), "MIDI error 7.\nMIDI error 7.\nMIDI error 7.\nMIDI error 7.\n");
+  EXPECT_EQ(fake::errors(), "lirkel: MIDI error 7.\nlirkel: MIDI error 7.\nlirkel: MIDI error 7.\n"
+                             "lirkel: MIDI error 7.\n");
   EXPECT_EQ(sleeps(), (std::vector<std::int64_t>{256, 256}));
 }
 

@@ -149,7 +149,7 @@ TEST_F(MidiFilePlayback, AKeyOf255CountsAsNothingPlayedAndTheTextIsPlayedAsNotes
 TEST_F(MidiFilePlayback, AFileTheSequencerCannotOpenWritesItsTextAndPlaysNothing) {
   sound::recorder::script().fileOpenError = 12;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
-  EXPECT_EQ(fake::output(), "Sequencer error 12.\n");
+  EXPECT_EQ(fake::errors(), "lirkel: qz.mid: Sequencer error 12.\n");
   EXPECT_TRUE(fake::callsNamed("stopMidiFile").empty());  // nothing was opened
   EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
   EXPECT_EQ(pathsTested().size(), 1u);  // no other place is tried
@@ -158,7 +158,7 @@ TEST_F(MidiFilePlayback, AFileTheSequencerCannotOpenWritesItsTextAndPlaysNothing
 TEST_F(MidiFilePlayback, AFailedPortQueryIsSilentAndAFailedPlayWritesItsText) {
   sound::recorder::script().filePortMissing = true;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
-  EXPECT_EQ(fake::output(), "");
+  EXPECT_EQ(fake::output() + fake::errors(), "");
   EXPECT_TRUE(fake::callsNamed("startMidiFile").empty());
   EXPECT_EQ(fake::callsNamed("stopMidiFile").size(), 1u);
   EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
@@ -167,7 +167,7 @@ TEST_F(MidiFilePlayback, AFailedPortQueryIsSilentAndAFailedPlayWritesItsText) {
   sound::recorder::script().filePortMissing = false;
   sound::recorder::script().fileStartError = 4;
   EXPECT_EQ(tryMidiFiles("qz"), fileFailed);
-  EXPECT_EQ(fake::output(), "Sequencer error 4.\n");
+  EXPECT_EQ(fake::errors(), "lirkel: qz.mid: Sequencer error 4.\n");
   EXPECT_EQ(fake::callsNamed("stopMidiFile").size(), 1u);
   EXPECT_EQ(fake::callsNamed("openMidiOutput").size(), 1u);
 }
@@ -176,6 +176,7 @@ TEST_F(MidiFilePlayback, AReopeningThatFailsIsReportedAndLeavesTheConnectionClos
   sound::recorder::script().midiOpenError = 4;
   keyAt(10, 'x');
   EXPECT_EQ(tryMidiFiles("qz"), 'x');
-  EXPECT_EQ(fake::output(), "qz.mid\n\navbryt tryck \nMIDI error 4.\n");
+  EXPECT_EQ(fake::output(), "qz.mid\n\navbryt tryck \n");
+  EXPECT_EQ(fake::errors(), "lirkel: MIDI error 4.\n");
   EXPECT_FALSE(midiOutState.available);
 }

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# The Windows download as built by `cpack -G ZIP` in the i686 build:
-#   check-windows-zip.sh <i686 build dir> <LICENSE> <work dir>
-# It holds one folder with lirkel.exe (32-bit, static, stripped), README.txt
-# (Windows-1252, CR LF) and LICENSE.txt (the project's licence), and nothing else.
+# A Windows download as scripts/windows-zips makes it (cpack -G ZIP in a
+# Windows build folder), 32-bit (win32, from the i686 build) or 64-bit
+# (win64, from the x86_64 build):
+#   check-windows-zip.sh <build dir> <LICENSE> <work dir>
+# It holds one folder with lirkel.exe (of its kind, static, stripped),
+# README.txt (Windows-1252, CR LF) and LICENSE.txt (the project's licence),
+# and nothing else.
 set -uo pipefail
-zips=("$1"/lirkel-*-win32.zip)
-[ ${#zips[@]} -eq 1 ] && [ -f "${zips[0]}" ] || { echo "FAIL: not one lirkel-*-win32.zip in $1"; exit 1; }
+mapfile -t zips < <(ls "$1"/lirkel-*-win32.zip "$1"/lirkel-*-win64.zip 2>/dev/null)
+[ ${#zips[@]} -eq 1 ] || { echo "FAIL: not one lirkel-*-win32.zip or -win64.zip in $1"; exit 1; }
 zip=${zips[0]}
+case $zip in
+  *-win32.zip) format=pei-i386 tools=i686-w64-mingw32 ;;
+  *) format=pei-x86-64 tools=x86_64-w64-mingw32 ;;
+esac
 license=$2
 rm -rf "$3" && mkdir -p "$3"
 work=$(cd "$3" && pwd)
@@ -30,10 +37,10 @@ $folder/lirkel.exe"
 dir=$work/$folder
 
 exe=$dir/lirkel.exe
-headers=$(i686-w64-mingw32-objdump -p -h "$exe" 2>&1)
-grep -q 'file format pei-i386' <<<"$headers" || fail "lirkel.exe is not a 32-bit Windows program"
+headers=$("$tools-objdump" -p -h "$exe" 2>&1)
+grep -q "file format $format\$" <<<"$headers" || fail "lirkel.exe is not a $format Windows program"
 grep -q '\.debug' <<<"$headers" && fail "lirkel.exe holds debugging sections"
-i686-w64-mingw32-strip -o "$work/restripped.exe" "$exe"
+"$tools-strip" -o "$work/restripped.exe" "$exe"
 [ "$(stat -c %s "$work/restripped.exe")" -eq "$(stat -c %s "$exe")" ] || fail "lirkel.exe is not stripped"
 dlls=$(grep 'DLL Name:' <<<"$headers" | awk '{ print toupper($3) }' | sort | tr '\n' ' ')
 for dll in $dlls; do
@@ -46,7 +53,7 @@ iconv -f CP1252 -t UTF-8 "$readme" >"$work/readme.utf8" 2>/dev/null || fail "REA
 LC_ALL=C grep -q $'[\x81\x8d\x8f\x90\x9d]' "$readme" && fail "README.txt holds bytes Windows-1252 does not define"
 [ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l <"$readme")" ] || fail "README.txt has lines not ended by CR LF"
 [ "$(tail -c 2 "$readme" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "README.txt's last line is not ended"
-for said in 'lirkel G3EGEGE' 'midi\' 'd:\src\qvt\midi\' 'General MIDI' 'LICENSE.txt'; do
+for said in 'lirkel G3EGEGE' 'lirkel --run' 'midi\' 'd:\src\qvt\midi\' 'General MIDI' 'LICENSE.txt'; do
   grep -qF "$said" "$work/readme.utf8" || fail "README.txt does not say $said"
 done
 cmp -s "$license" "$dir/LICENSE.txt" || fail "LICENSE.txt is not the project's LICENSE"

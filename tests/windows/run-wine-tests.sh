@@ -191,6 +191,45 @@ run own_song "$lirkel" wine
 expect own_song '\r\n"Wine Jingle"\r\nCheers! '
 rm -rf "$win/songs"
 
+# ---- The switches: English help, the version first, a wrong one is status 2 -
+run switches_help "$lirkel" --help
+head -1 "$cwd/switches_help.out" | cmp -s - <(printf 'Usage: lirkel [TUNE...]\r\n') ||
+  fail "switches_help: begins $(head -1 "$cwd/switches_help.out")"
+grep -q 'd:\\src\\qvt\\midi\\' "$cwd/switches_help.out" || fail "switches_help: no Windows MIDI place"
+run switches_version "$lirkel" --version
+head -1 "$cwd/switches_version.out" | grep -qx $'lirkel [0-9.]*\r' ||
+  fail "switches_version: begins $(head -1 "$cwd/switches_version.out")"
+# run_status NAME STATUS PROGRAM ARGUMENTS...: as run, but for the status given.
+run_status() {
+  local name=$1 wanted=$2
+  shift 2
+  local start=${EPOCHREALTIME/[.,]/}
+  (cd "$cwd" && timeout 60 "$wine" "$@" </dev/null >"$name.out" 2>"$name.err")
+  rc=$?
+  millis=$(((${EPOCHREALTIME/[.,]/} - start) / 1000))
+  [ "$rc" -eq "$wanted" ] || fail "$name: exit code $rc, not $wanted"
+}
+run_status switches_unknown 2 "$lirkel" --foo
+expect switches_unknown ''
+cmp -s "$cwd/switches_unknown.err" <(printf "lirkel: unknown option '--foo'\r\nTry 'lirkel --help'.\r\n") ||
+  fail "switches_unknown: says $(od -c "$cwd/switches_unknown.err" | head -3)"
+rm -f "$cwd/switches_unknown.err"
+
+# ---- --run: CreateProcess, the exit code, one line when it cannot start -----
+# No tune: "--on-failure=" (an empty quoted argument gives no argument on Windows).
+run_status run_status 7 "$lirkel" --run --on-failure= cmd /c 'exit 7'
+run_status run_output 0 "$lirkel" --run --on-success= cmd /c echo from the command
+grep -q '^from the command' "$cwd/run_output.out" || fail "run_output: the command's output is missing"
+quiet_ms=$millis
+run_status run_missing 127 "$lirkel" --run --on-failure= no-such-command-here
+grep -q "^lirkel: cannot run 'no-such-command-here': " "$cwd/run_missing.err" ||
+  fail "run_missing: says $(cat "$cwd/run_missing.err")"
+[ "$(wc -l <"$cwd/run_missing.err")" -eq 1 ] || fail "run_missing: more than one line"
+rm -f "$cwd/run_missing.err"
+# The success tune takes its time after the command (tones, about a second).
+run_status run_tune 0 "$lirkel" --run cmd /c 'exit 0'
+[ "$millis" -ge $((quiet_ms + 900)) ] || fail "run_tune: took $millis ms, $quiet_ms ms without the tune"
+
 # ---- The end of the process: the exit hook chain, then the shut-down --------
 for how in normal crash throw; do
   run "exit_$how" "$probe" exit "$how"
