@@ -174,6 +174,7 @@ Fault checkMidiFile(const std::uint8_t* data, std::size_t size, std::int64_t* pl
   if (size > largestFileBytes) return Fault::fileTooLarge;
   const std::uint32_t trackCount = bigEndian(data + 10, 2);
   const std::uint32_t ticksPerQuarter = bigEndian(data + 12, 2);
+  if (trackCount > mostTracks) return Fault::cannotBePlayed;
 
   Timing timing;
   std::size_t offset = headerBytes;

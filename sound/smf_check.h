@@ -14,6 +14,8 @@ constexpr std::size_t largestFileBytes = 16 * 1024 * 1024;
 constexpr std::int64_t longestPlayingMs = 2 * 60 * 60 * 1000;
 // A file starts with its header chunk: "MThd", the length 6 and six bytes.
 constexpr std::size_t headerBytes = 14;
+// The player takes at most this many tracks: given more, it plays nothing.
+constexpr std::uint32_t mostTracks = 127;
 
 enum class Fault {
   none,
