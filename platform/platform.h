@@ -133,8 +133,16 @@ void consoleWriteAt(std::string_view text, int column, int row);
 // Writes Windows-1252 text to standard output, converted as the system
 // needs; shown at once on a terminal. On Linux every piece also reaches a
 // pipe or file at once, and when the reader of the output has gone away the
-// run ends there, quietly and with exit code 0.
+// run ends there, quietly, with the status set below. A write that fails
+// otherwise is said once on standard error.
 void writeStdout(std::string_view text);
+// The exit status of a run that ends because its reader went away: 0 until
+// a switch that checks files sets the 1 of a fault it has found.
+void setReaderGoneStatus(int status);
+// At the end of a run that ends by itself: flushes standard output (on Linux
+// after ending the last line, when anything stands on it) and answers the
+// exit status, 1 instead of 0 when a write to standard output failed.
+int finishStdout(int status);
 // True when standard output is a terminal (a console), where a person reads.
 bool stdoutIsTerminal();
 void flushStdout();

@@ -142,6 +142,8 @@ void consoleWriteAt(std::string_view text, int column, int row) {
 }
 
 void writeStdout(std::string_view text) { world().output += text; }
+void setReaderGoneStatus(int status) { record("setReaderGoneStatus", {status}); }
+int finishStdout(int status) { return status; }
 void flushStdout() { record("flushStdout"); }
 bool stdoutIsTerminal() { return world().script.stdoutTerminal; }
 std::string_view lineBreak() { return "\n"; }

@@ -51,6 +51,7 @@ struct sigaction earlierFatalAction[fatalCount];
 
 void atProcessEnd() {
   runProcessEnd();
+  posix::endLastLine();
   flushStdout();
   // A signal that came too late for any wait still decides how the run ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
@@ -171,6 +172,7 @@ bool signalPending() { return pendingSignal != 0; }
 void endBySignal() {
   const int signal = pendingSignal;
   runProcessEnd();
+  endLastLine();
   flushStdout();
   dieBy(signal);
 }
@@ -179,7 +181,7 @@ void endQuietly() {
   runProcessEnd();
   // A signal that asked to end the run still decides how it ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
-  _exit(0);
+  _exit(quietEndStatus());
 }
 
 int signalWakeDescriptor() { return wakePipe[0]; }

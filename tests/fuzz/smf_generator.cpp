@@ -143,6 +143,7 @@ GeneratedFile generateFile(const std::uint8_t* data, std::size_t size, std::size
 
   GeneratedFile file;
   std::vector<std::uint8_t>& out = file.bytes;
+  out.reserve(largest);
   out = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
   bigEndian(out, format, 2);
   bigEndian(out, static_cast<std::uint32_t>(tracks), 2);
