@@ -125,7 +125,9 @@ int exportTune(const std::vector<std::string>& arguments) {
     return fail("cannot tell what to write from the name " + path +
                 " (it ends in .mid, .midi or .wav)");
   }
-  Resolved tune{joinArguments({arguments.begin() + 1, arguments.end()})};
+  const std::vector<std::string> tuneArguments(arguments.begin() + 1, arguments.end());
+  Resolved tune{joinArguments(tuneArguments)};
+  reportCutArguments(tuneArguments);
   if (requestOf(tune.text) != Request::tune) {
     return fail("--export needs a tune after the file name: note text, a title, + or -");
   }

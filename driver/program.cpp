@@ -12,6 +12,7 @@
 #include "sound/outputs.h"
 #include "player/interpreter.h"
 #include "player/player_state.h"
+#include "text/text_utils.h"
 
 ShortText joinedArgument;
 
@@ -22,6 +23,17 @@ ShortText joinArguments(const std::vector<std::string>& arguments) {
     joined.append(' ');
   }
   return joined;
+}
+
+void reportCutArguments(const std::vector<std::string>& arguments) {
+  std::string joined;
+  for (const std::string& argument : arguments) joined += argument + ' ';
+  if (joined.size() <= ShortText::capacity) return;
+  const std::string left = withoutControls(joined.substr(ShortText::capacity, 12));
+  platform::writeStderr("lirkel: the text is longer than 255 characters; it is cut after character "
+                        "255, before \"" + left + (joined.size() > ShortText::capacity + 12 ? "..." : "") +
+                        "\"");
+  platform::writeStderr(platform::lineBreak());
 }
 
 unsigned char signalAndClock() {
@@ -88,6 +100,7 @@ int programMain() {
     return checkSongbooks({arguments.begin() + 1, arguments.end()});
   }
   joinedArgument = joinArguments(arguments);
+  reportCutArguments(arguments);
   VersionText = " 2010";
   ModuleName = "LIRKEL32";
   VersionText = VersionText + BuildDate + IdentityText;

@@ -94,6 +94,18 @@ class ExportWav(unittest.TestCase):
             self.assertAlmostEqual(found, wanted, delta=0.5, msg=pitches)
 
 
+class ExportedText(unittest.TestCase):
+    def test_a_text_longer_than_255_characters_is_cut_with_one_line_saying_where(self):
+        with Machine("none") as machine:
+            run = machine.run(LIRKEL, ["--export", "cut.mid", "C" * 400])
+            with open(machine.path("cut.mid"), "rb") as f:
+                notes = f.read().count(b"\x90\x3c\x7f")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.stderr, "lirkel: the text is longer than 255 characters; it is cut "
+                                     "after character 255, before \"CCCCCCCCCCCC...\"\n")
+        self.assertEqual(notes, 255)
+
+
 class ExportFailures(unittest.TestCase):
     def fails(self, machine, args, says):
         run = machine.run(LIRKEL, ["--export"] + args)
