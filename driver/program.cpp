@@ -28,11 +28,12 @@ ShortText joinArguments(const std::vector<std::string>& arguments) {
 void reportCutArguments(const std::vector<std::string>& arguments) {
   std::string joined;
   for (const std::string& argument : arguments) joined += argument + ' ';
-  if (joined.size() <= ShortText::capacity) return;
+  // The blank that joining adds after a text of 255 characters is no loss.
+  if (joined.find_first_not_of(' ', ShortText::capacity) == std::string::npos) return;
   const std::string left = withoutControls(joined.substr(ShortText::capacity, 12));
-  platform::writeStderr("lirkel: the text is longer than 255 characters; it is cut after character "
-                        "255, before \"" + left + (joined.size() > ShortText::capacity + 12 ? "..." : "") +
-                        "\"");
+  const std::string more = joined.size() > ShortText::capacity + 12 ? "..." : "";
+  platform::writeStderr("lirkel: the text is longer than 255 characters; it is cut after "
+                        "character 255, before \"" + left + more + "\"");
   platform::writeStderr(platform::lineBreak());
 }
 

@@ -37,6 +37,7 @@ constexpr int fatalCount = sizeof fatalSignals / sizeof fatalSignals[0];
 struct sigaction earlierFatalAction[fatalCount];
 
 [[noreturn]] void dieBy(int signal) {
+  posix::removeTemporaryFile();
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
@@ -179,6 +180,7 @@ void endBySignal() {
 
 void endQuietly() {
   runProcessEnd();
+  removeTemporaryFile();
   // A signal that asked to end the run still decides how it ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
   _exit(quietEndStatus());

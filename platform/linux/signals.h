@@ -31,6 +31,9 @@ bool signalPending();
 // writes are dropped meanwhile.
 [[noreturn]] void endQuietly();
 int quietEndStatus();
+// Removes the temporary file of a replacement not finished, if there is
+// one; async-signal-safe.
+void removeTemporaryFile();
 // Ends the last line standard output wrote on, when something stands on it,
 // so that the shell's prompt starts a line of its own.
 void endLastLine();

@@ -26,7 +26,7 @@ TEST_F(Driver, JoinedArgumentIsCutAt255AndTheCutIsSaid) {
             "lirkel: the text is longer than 255 characters; it is cut after character 255, "
             "before \"AH? \"\n");
   freshProcess();
-  fake::script().arguments = {std::string(254, 'C')};  // 255 with its blank: nothing cut
+  fake::script().arguments = {std::string(255, 'C')};  // only the joining blank is cut
   EXPECT_EQ(programMain(), 0);
   EXPECT_EQ(fake::errors(), "");
 }
