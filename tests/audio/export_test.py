@@ -71,6 +71,26 @@ class ExportMidi(unittest.TestCase):
                 self.assertEqual(tune_pitches(at_capture_rate(samples, 48000)), [G4, E4] * 3)
 
 
+    def test_a_karaoke_player_shows_the_lyrics_as_the_program_does(self):
+        if not shutil.which("timidity"):
+            self.skipTest("needs timidity")
+        tune = "Z02\"Lyrics\"<Hap->C2<py.>D<Day one,>E<day two>F"
+        with Machine("none") as machine:
+            played = machine.run(LIRKEL, [tune])
+            exported = machine.run(LIRKEL, ["--export", "lyrics.mid", tune])
+            self.assertEqual(exported.returncode, 0, exported.stderr)
+            with open(machine.path("timidity.cfg"), "w") as f:
+                f.write(f"soundfont {FONT}\n")
+            # The dumb interface prints each lyric event as it comes.
+            shown = subprocess.run(["timidity", "-c", machine.path("timidity.cfg"), "-id",
+                                    "--trace-text-meta", "-Ow", "-o", "/dev/null",
+                                    machine.path("lyrics.mid")],
+                                   capture_output=True, text=True, timeout=60).stdout
+        screen = played.stdout[played.stdout.index('"Lyrics"\n') + 9:]
+        self.assertIn("\nHap- py. \nDay one, day two ", shown)
+        self.assertEqual(screen, "Hap- py. \nDay one, day two \n")
+
+
 class ExportWav(unittest.TestCase):
     def test_the_synthesizer_renders_the_tune_with_its_release(self):
         with Machine("none") as machine:

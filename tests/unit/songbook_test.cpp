@@ -48,7 +48,7 @@ TEST_F(OwnSongs, AnOwnSongExportsWithItsLyricAtItsNote) {
   const std::vector<std::uint8_t>& file = fake::files()["j.mid"];
   const std::string bytes(file.begin(), file.end());
   EXPECT_NE(bytes.find("\xFF\x03\x0eRelease Jingle"), std::string::npos);
-  EXPECT_NE(bytes.find("\xFF\x05\x09Ship-ped!"), std::string::npos);
+  EXPECT_NE(bytes.find("\xFF\x05\x0aShip-ped! "), std::string::npos);
 }
 
 TEST_F(OwnSongs, BuiltInTitlesWinAndTheFirstSongbookInLirkelSongsWins) {
