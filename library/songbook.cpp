@@ -115,7 +115,9 @@ std::string textLines(const std::vector<std::uint8_t>& bytes, std::vector<std::s
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     char32_t control = 0;
     lines.push_back(shownLine(line, control));
-    if (control != 0) controls.push_back({static_cast<std::uint32_t>(lines.size()), controlRule(control)});
+    if (control != 0) {
+      controls.push_back({static_cast<std::uint32_t>(lines.size()), controlRule(control)});
+    }
     start = end + 1;
   }
   return {};
@@ -132,12 +134,12 @@ FixedText<5> titleKey(const ShortText& title) {
 // Why a good song's title could never be found, or nothing.
 std::string hiddenTitle(const ShortText& title, const TakenKeys& taken) {
   const std::string rule = "a title differs from the others in its first five characters (";
-  if (const std::uint16_t line = findTitle(ShortText(titleKey(title)), libraryLine); line != 0) {
+  const FixedText<5> key = titleKey(title);
+  if (const std::uint16_t line = findTitle(ShortText(key), libraryLine); line != 0) {
     ShortText builtIn;
     lineTitle(libraryLine(line), builtIn);
     return rule + "the built-in \"" + builtIn.str() + "\" begins the same)";
   }
-  const FixedText<5> key = titleKey(title);
   for (const auto& [earlier, where] : taken) {
     if (earlier == key) return rule + where + " begins the same)";
   }

@@ -211,7 +211,8 @@ void ReplacementFile::append(const std::uint8_t* data, std::size_t size) {
 
 void ReplacementFile::overwrite(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
   while (problem_.empty() && size > 0) {
-    const ssize_t written = pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
+    const ssize_t written =
+        pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       problem_ = std::strerror(written < 0 ? errno : EIO);

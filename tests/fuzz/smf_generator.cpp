@@ -174,7 +174,9 @@ GeneratedFile generateFile(const std::uint8_t* data, std::size_t size, std::size
     }
     out.insert(out.end(), {0x00, 0xFF, 0x2F, 0x00});
     const auto length = static_cast<std::uint32_t>(out.size() - start - 8);
-    for (int i = 0; i < 4; ++i) out[start + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) {
+      out[start + 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    }
   }
   return file;
 }
