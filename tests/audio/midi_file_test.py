@@ -166,10 +166,15 @@ class RefusesBadFiles(unittest.TestCase):
                 one_track(b"\x00\x90\x45\x64\x00\xf0\x02\x7e\xf7\x00\x45\x00" + track), "event"),
             # The player plays nothing of a file of 128 tracks or more.
             "128 tracks": (tracks(128), "form"),
+            # More than the synthesizer can apply in a moment.
+            "250001 notes on one tick": (one_track(b"\x00\x90\x45\x64" * 250001 +
+                                                   b"\x00\xff\x2f\x00"), "at once"),
         }
         lines = {"too long": "The MIDI file would play longer than any tune (2 hours at most).",
                  "form": "The MIDI file uses a form the player cannot play.",
-                 "event": "The MIDI file holds an event that cannot be read."}
+                 "event": "The MIDI file holds an event that cannot be read.",
+                 "at once": "The MIDI file holds more events at once than any tune (250000 in "
+                            "a second at most)."}
         for what, (data, fault) in cases.items():
             with self.subTest(what):
                 self.check("bad", self.write(data), lines[fault])
