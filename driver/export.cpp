@@ -87,30 +87,61 @@ std::int64_t recordMidi(const Resolved& tune, sound::Recording& recording) {
   return length;
 }
 
-// The file's bytes and the tune's playing time, or the reason there are none.
-std::string render(FileKind kind, const Resolved& tune, std::vector<std::uint8_t>& bytes,
-                   std::int64_t& lengthMs) {
+// Samples written into the file as they come, after a header whose lengths
+// are filled in at the end.
+class WavFile final : public sound::SampleSink {
+ public:
+  explicit WavFile(platform::ReplacementFile& file) : file_(file) {}
+  bool started() const { return channels_ != 0; }
+  bool tooLong() const { return dataBytes_ > sound::largestWavData; }
+
+  void start(unsigned sampleRate, unsigned channels) override {
+    sampleRate_ = sampleRate;
+    channels_ = channels;
+    file_.append(sound::wavHeader(0, sampleRate, channels).data(), sound::wavHeaderBytes);
+  }
+  bool take(const std::vector<std::int16_t>& samples) override {
+    dataBytes_ += samples.size() * 2;
+    if (tooLong()) return false;
+    sound::wavData(samples, bytes_);
+    file_.append(bytes_);
+    return file_.problem().empty();
+  }
+  void finish() {
+    const auto header =
+        sound::wavHeader(static_cast<std::uint32_t>(dataBytes_), sampleRate_, channels_);
+    file_.overwrite(0, header.data(), header.size());
+  }
+
+ private:
+  platform::ReplacementFile& file_;
+  unsigned sampleRate_ = 0;
+  unsigned channels_ = 0;
+  std::uint64_t dataBytes_ = 0;
+  std::vector<std::uint8_t> bytes_;  // of one block at a time
+};
+
+// Writes the tune into the file and answers its playing time.
+std::int64_t writeTune(FileKind kind, const Resolved& tune, const std::string& path,
+                       platform::ReplacementFile& file, WavFile& wav) {
   sound::Recording recording;
   if (kind == FileKind::midi) {
-    lengthMs = recordMidi(tune, recording);
-    bytes = sound::midiFile(recording, lengthMs);
-    return {};
+    const std::int64_t lengthMs = recordMidi(tune, recording);
+    file.append(sound::midiFile(recording, lengthMs));
+    return lengthMs;
   }
   if (sound::canRenderMidi()) {
-    lengthMs = recordMidi(tune, recording);
-    sound::RenderedSound sound;
-    if (const sound::Failure failure = sound::renderMidi(recording, lengthMs, sound)) {
-      return *failure;
-    }
-    bytes = sound::wavFile(sound.samples, sound.sampleRate, sound.channels);
-    return {};
+    const std::int64_t lengthMs = recordMidi(tune, recording);
+    const sound::Failure failure = sound::renderMidi(recording, lengthMs, wav);
+    if (!failure) return lengthMs;
+    // As a run that plays does: one line, then the tones.
+    writeError(message("%s: %s It gets the tones instead.", {path, platform::translated(*failure)}));
+    recording.clear();
   }
-  sound::ToneRecording tones;
+  sound::ToneRecording tones(wav);
   RecordedText text(recording, [&tones] { return tones.elapsedMs(); });
   recordNotation(tune.text, tune.foundLine, tune.randomLine, &tones, text);
-  lengthMs = tones.elapsedMs();
-  bytes = sound::wavFile(tones.samples(), sound::ToneGenerator::sampleRate, 1);
-  return {};
+  return tones.elapsedMs();
 }
 
 }  // namespace
@@ -126,6 +157,7 @@ int exportTune(const std::string& path, const std::vector<std::string>& tuneArgu
                         {path}));
   }
   Resolved tune{joinArguments(tuneArguments)};
+  reportCutArguments(tuneArguments);
   if (requestOf(tune.text) != Request::tune) {
     return fail(message("--export needs a tune after the file name: note text, a title, + or -"));
   }
@@ -133,14 +165,16 @@ int exportTune(const std::string& path, const std::vector<std::string>& tuneArgu
   if (const MidiTitle* title = midiTitleNamed(tune.text)) {
     return fail(message("%s names a MIDI file, which is not exported", {title->title}));
   }
-  std::vector<std::uint8_t> bytes;
-  std::int64_t lengthMs = 0;
-  if (const std::string failure = render(kind, tune, bytes, lengthMs); !failure.empty()) {
-    return fail(message("cannot render %s: %s", {path, platform::translated(failure)}));
+  // Streamed to the disk as it is made: a long tune never lies in memory whole.
+  platform::ReplacementFile file(path);
+  if (!file.problem().empty()) return fail(message("cannot write %s: %s", {path, file.problem()}));
+  WavFile wav(file);
+  const std::int64_t lengthMs = writeTune(kind, tune, path, file, wav);
+  if (wav.tooLong()) {
+    return fail(message("cannot write %s: the sound is too long for a WAV file", {path}));
   }
-  if (const std::string failure = platform::replaceFile(path, bytes); !failure.empty()) {
-    return fail(message("cannot write %s: %s", {path, failure}));
-  }
+  if (wav.started()) wav.finish();
+  if (!file.finish().empty()) return fail(message("cannot write %s: %s", {path, file.problem()}));
   writeTextLine(ShortText(message("Wrote %s, %s", {path, playingTime(lengthMs)})));
   return 0;
 }

@@ -8,5 +8,5 @@
 int main(int argc, char** argv) {
   platform::startProcess(argc, argv);
   buildIdentityText();
-  return programMain();
+  return platform::finishStdout(programMain());
 }

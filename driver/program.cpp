@@ -14,6 +14,7 @@
 #include "sound/outputs.h"
 #include "player/interpreter.h"
 #include "player/player_state.h"
+#include "text/text_utils.h"
 
 ShortText joinedArgument;
 
@@ -24,6 +25,17 @@ ShortText joinArguments(const std::vector<std::string>& arguments) {
     joined.append(' ');
   }
   return joined;
+}
+
+void reportCutArguments(const std::vector<std::string>& arguments) {
+  std::string joined;
+  for (const std::string& argument : arguments) joined += argument + ' ';
+  // The blank that joining adds after a text of 255 characters is no loss.
+  if (joined.find_first_not_of(' ', ShortText::capacity) == std::string::npos) return;
+  const std::string left = withoutControls(joined.substr(ShortText::capacity, 12));
+  const std::string more = joined.size() > ShortText::capacity + 12 ? "..." : "";
+  writeError(message("the text is longer than 255 characters; it is cut after character 255, "
+                     "before \"%s\"", {left + more}));
 }
 
 unsigned char signalAndClock() {
@@ -81,6 +93,7 @@ int programMain() {
     default: break;
   }
   joinedArgument = joinArguments(line.operands);
+  reportCutArguments(line.operands);
   playArgument(true, joinedArgument);
   return 0;
 }

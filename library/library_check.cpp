@@ -140,6 +140,8 @@ CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines) {
   CheckedSongbook book;
   SongWalk titles;  // keeps the first five of every good song's title
   std::size_t i = 0;
+  // The line right after a song's end mark, which stays empty.
+  std::size_t afterSong = lines.size();
   while (i < lines.size()) {
     if (lines[i].empty()) {
       ++i;
@@ -147,9 +149,13 @@ CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines) {
     }
     const auto number = static_cast<std::uint32_t>(i + 1);
     if (lines[i].find('"') == std::string::npos) {
-      book.stray.push_back(fault(number, "note text stands only inside a song, after its title line"));
+      book.otherFaults.push_back(
+          fault(number, "note text stands only inside a song, after its title line"));
       ++i;
       continue;
+    }
+    if (i == afterSong) {
+      book.otherFaults.push_back(fault(number, "an empty line stands between two songs"));
     }
     // A song: from its title line to its end mark, or to what cuts it short.
     CheckedSong song{number, number, {}};
@@ -175,7 +181,10 @@ CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines) {
           if (!song.fault.found()) song.fault = checkTokens(at, text, isTitleLine, walk);
         }
       }
-      if (endsSong(ShortText(line))) break;
+      if (endsSong(ShortText(line))) {
+        afterSong = j;
+        break;
+      }
       if (j == lines.size()) {
         if (!song.fault.found()) song.fault = fault(number, "the song has no end mark \"!\"");
         break;

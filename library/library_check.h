@@ -30,11 +30,13 @@ struct CheckedSong {
 
 struct CheckedSongbook {
   std::vector<CheckedSong> songs;
-  std::vector<LibraryFault> stray;  // note text outside every song
+  // Faults that leave no song out: note text outside every song, a song
+  // that follows another without an empty line between them.
+  std::vector<LibraryFault> otherFaults;
 };
 
 // Checks the lines of a songbook (Windows-1252, of any length) by the
 // library's rules: every song from its title line to its end mark, lines of
 // at most 255 characters, titles that differ in their first five characters
-// from every good song before them.
+// from every good song before them; and an empty line between songs.
 CheckedSongbook checkSongbookLines(const std::vector<std::string>& lines);

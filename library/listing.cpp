@@ -59,7 +59,7 @@ void listOwnSongs(Listing& listing) {
     if (i > 0) heading.append(", ");
     heading.append(own.sources[i]);
   }
-  writeListingLine(listing, heading);
+  writeListingLine(listing, ShortText(withoutControls(heading.view())));
   for (const OwnSong& song : own.songs) listTitle(listing, song.title);
 }
 

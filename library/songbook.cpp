@@ -1,6 +1,9 @@
 #include "library/songbook.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
+#include <utility>
 
 #include "library/library_check.h"
 #include "library/listing.h"
@@ -32,24 +35,66 @@ bool isSongbookName(const std::string& name) {
   return name.size() > 4 && upcaseText(ShortText(name.substr(name.size() - 4))) == ".TXT";
 }
 
+// The files found so far, each once, in the order they came.
+struct FileList {
+  std::vector<std::string> files;
+  std::set<std::string> seen;  // the files and the folders taken
+  void add(const std::string& file) {
+    if (seen.insert(file).second) files.push_back(file);
+  }
+};
+
 // A folder gives its songbooks; a named file is itself, and must be there.
-void addPath(const std::string& path, std::vector<std::string>& files) {
+void addPath(const std::string& path, FileList& list) {
   if (!platform::isFolder(path)) {
-    files.push_back(path);
+    list.add(path);
     return;
   }
+  if (!list.seen.insert(path).second) return;  // its files are in already
   std::vector<std::string> names = platform::folderEntries(path);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     const std::string file = inFolder(path, name);
     // Only the files of the folder itself: its subfolders are not searched.
-    if (isSongbookName(name) && !platform::isFolder(file)) files.push_back(file);
+    if (isSongbookName(name) && !platform::isFolder(file)) list.add(file);
   }
 }
 
-// The file's lines in Windows-1252, or why it is no songbook.
-std::string textLines(const std::vector<std::uint8_t>& bytes, std::vector<std::string>& lines) {
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+bool isControl(char32_t codePoint) {
+  return codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0);
+}
+
+// The line in Windows-1252 with every control character shown as '?', as a
+// character Windows-1252 lacks is; the first one is named in `found`.
+std::string shownLine(std::string_view utf8, char32_t& found) {
+  found = 0;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const cp1252::Utf8Sequence sequence = cp1252::readUtf8(utf8.substr(at));
+    // A zero byte never gets here: such a file is no text.
+    if (found == 0 && isControl(sequence.codePoint)) found = sequence.codePoint;
+    at += std::max<std::size_t>(sequence.length, 1);
+  }
+  std::string line = cp1252::utf8ToCp1252(utf8);
+  for (char& c : line) {
+    if (isControl(static_cast<unsigned char>(c))) c = '?';
+  }
+  return line;
+}
+
+std::string controlRule(char32_t codePoint) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(codePoint));
+  return std::string("a control character (") + name + ") stands in the text; it shows as \"?\"";
+}
+
+// The file's lines in Windows-1252, or why it is no songbook. A byte-order
+// mark at its start is passed over, as editors on Windows write one.
+std::string textLines(const std::vector<std::uint8_t>& bytes, std::vector<std::string>& lines,
+                      std::vector<LibraryFault>& controls) {
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
   std::size_t at = 0;
   while (at < text.size()) {
     const auto byte = static_cast<unsigned char>(text[at]);
@@ -68,25 +113,56 @@ std::string textLines(const std::vector<std::uint8_t>& bytes, std::vector<std::s
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(cp1252::utf8ToCp1252(line));
+    char32_t control = 0;
+    lines.push_back(shownLine(line, control));
+    if (control != 0) {
+      controls.push_back({static_cast<std::uint32_t>(lines.size()), controlRule(control)});
+    }
     start = end + 1;
   }
   return {};
 }
 
-void readSongbook(const std::string& file, Songbooks& songbooks) {
+// The first five characters of the titles taken, upper-cased as the title
+// search compares them, with where each title stands.
+using TakenKeys = std::vector<std::pair<FixedText<5>, std::string>>;
+
+FixedText<5> titleKey(const ShortText& title) {
+  return upcaseText(ShortText(title.view().substr(0, titleKeyLength)));
+}
+
+// Why a good song's title could never be found, or nothing.
+std::string hiddenTitle(const ShortText& title, const TakenKeys& taken) {
+  const std::string rule = "a title differs from the others in its first five characters (";
+  const FixedText<5> key = titleKey(title);
+  if (const std::uint16_t line = findTitle(ShortText(key), libraryLine); line != 0) {
+    ShortText builtIn;
+    lineTitle(libraryLine(line), builtIn);
+    return rule + "the built-in \"" + builtIn.str() + "\" begins the same)";
+  }
+  for (const auto& [earlier, where] : taken) {
+    if (earlier == key) return rule + where + " begins the same)";
+  }
+  return {};
+}
+
+void readSongbook(const std::string& file, Songbooks& songbooks, TakenKeys& taken) {
   const platform::SmallFile read = platform::readSmallFile(file, largestSongbookBytes);
   std::vector<std::string> lines;
+  std::vector<LibraryFault> controls;
   std::string problem = read.problem;
-  if (problem.empty()) problem = textLines(read.bytes, lines);
+  if (problem.empty()) problem = textLines(read.bytes, lines, controls);
   if (!problem.empty()) {
-    songbooks.problems.push_back({file, 0, "skipped: " + problem});
+    songbooks.problems.push_back({file, 0, "skipped: " + problem, true});
     ++songbooks.leftOut;
     return;
   }
   const CheckedSongbook checked = checkSongbookLines(lines);
-  for (const LibraryFault& stray : checked.stray) {
-    songbooks.problems.push_back({file, stray.line, stray.rule});
+  for (const LibraryFault& other : controls) {
+    songbooks.problems.push_back({file, other.line, other.rule});
+  }
+  for (const LibraryFault& other : checked.otherFaults) {
+    songbooks.problems.push_back({file, other.line, other.rule});
   }
   bool gave = false;
   for (const CheckedSong& song : checked.songs) {
@@ -94,16 +170,22 @@ void readSongbook(const std::string& file, Songbooks& songbooks) {
     if (!fault.found() && song.lastLine - song.firstLine + 1 > longestOwnSongLines) {
       fault = {song.firstLine, "a song has at most 636 lines"};
     }
+    OwnSong own{file, song.firstLine, {}, {}};
+    if (!fault.found()) {
+      for (std::uint32_t n = song.firstLine; n <= song.lastLine; ++n) {
+        own.lines.emplace_back(lines[n - 1]);
+      }
+      lineTitle(own.lines.front(), own.title);
+      if (std::string hidden = hiddenTitle(own.title, taken); !hidden.empty()) {
+        fault = {song.firstLine, std::move(hidden)};
+      }
+    }
     if (fault.found()) {
-      songbooks.problems.push_back({file, fault.line, fault.rule});
+      songbooks.problems.push_back({file, fault.line, fault.rule, true});
       ++songbooks.leftOut;
       continue;
     }
-    OwnSong own{file, song.firstLine, {}, {}};
-    for (std::uint32_t n = song.firstLine; n <= song.lastLine; ++n) {
-      own.lines.emplace_back(lines[n - 1]);
-    }
-    lineTitle(own.lines.front(), own.title);
+    taken.emplace_back(titleKey(own.title), file + ":" + std::to_string(song.firstLine));
     songbooks.songs.push_back(std::move(own));
     gave = true;
   }
@@ -113,11 +195,11 @@ void readSongbook(const std::string& file, Songbooks& songbooks) {
 }  // namespace
 
 std::vector<std::string> expandSongbookPaths(const std::vector<std::string>& paths) {
-  std::vector<std::string> files;
+  FileList list;
   for (const std::string& path : paths) {
-    if (!path.empty()) addPath(path, files);
+    if (!path.empty()) addPath(path, list);
   }
-  return files;
+  return list.files;
 }
 
 std::vector<std::string> songbookFiles() {
@@ -132,7 +214,10 @@ std::vector<std::string> songbookFiles() {
       start = end + 1;
     }
   }
-  std::vector<std::string> files = expandSongbookPaths(paths);
+  FileList list;
+  for (const std::string& path : paths) {
+    if (!path.empty()) addPath(path, list);
+  }
   // The usual folders count only where they exist.
   const char separator = platform::pathSeparator();
   std::vector<std::string> folders = {platform::programDataDirectory() + "songs"};
@@ -140,14 +225,15 @@ std::vector<std::string> songbookFiles() {
     folders.insert(folders.begin(), platform::userDataDirectory() + "lirkel" + separator + "songs");
   }
   for (const std::string& folder : folders) {
-    if (platform::isFolder(folder)) addPath(folder, files);
+    if (platform::isFolder(folder)) addPath(folder, list);
   }
-  return files;
+  return list.files;
 }
 
 Songbooks readSongbooks(const std::vector<std::string>& files) {
   Songbooks songbooks;
-  for (const std::string& file : files) readSongbook(file, songbooks);
+  TakenKeys taken;
+  for (const std::string& file : files) readSongbook(file, songbooks, taken);
   return songbooks;
 }
 

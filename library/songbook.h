@@ -19,11 +19,12 @@ struct OwnSong {
   ShortText title;
 };
 
-// What keeps a song, a line or a whole file out of the search.
+// A rule a song, a line or a whole file breaks.
 struct SongbookProblem {
   std::string file;
   std::uint32_t line = 0;  // 0: the file as a whole
   std::string rule;
+  bool leftOut = false;  // it keeps a song or the file out of the search
 };
 
 struct Songbooks {
@@ -40,11 +41,14 @@ constexpr std::size_t longestOwnSongLines = 636;
 // The songbook files of the usual places, in search order: the files and
 // folders named in LIRKEL_SONGS, else the user's data folder's
 // lirkel/songs/; then lirkel's installed songs/. A folder gives its .txt
-// files in name order.
+// files in name order; a file named again, or found again in a folder
+// named again, comes only where it came first.
 std::vector<std::string> songbookFiles();
 // The files and folders named, expanded as songbookFiles() does.
 std::vector<std::string> expandSongbookPaths(const std::vector<std::string>& paths);
-// Reads and checks the files.
+// Reads and checks the files, one after the other: a song whose title
+// begins with the first five characters of a built-in title, or of a good
+// song's before it, could never be found and is left out.
 Songbooks readSongbooks(const std::vector<std::string>& files);
 // Every songbook of the usual places, read once, on first use.
 const Songbooks& ownSongs();

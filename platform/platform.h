@@ -123,11 +123,36 @@ struct SmallFile {
 };
 SmallFile readSmallFile(const std::string& path, std::size_t largest);
 
-// Writes the bytes as the file at the path, through a temporary file created
-// exclusively beside it and renamed over it at the end, so that no partial
-// file is ever left and no link left in the folder is written through.
-// Answers an empty text, or the system's words for what failed.
-std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// A file written piece by piece under a temporary name, created exclusively
+// in the folder of its path, and renamed to the path only by finish(): no
+// partial file is ever left (a file not finished is removed, also when a
+// signal ends the run), and a link left at the path is replaced, not written
+// through. A regular file it replaces gives the new one its mode and, where
+// the system lets it, its owner and group; a second hard link to the old
+// file keeps the old contents.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // Empty while all is well, else the system's words for the first failure;
+  // after one, writing does nothing.
+  const std::string& problem() const { return problem_; }
+  void append(const std::uint8_t* data, std::size_t size);
+  void append(const std::vector<std::uint8_t>& bytes) { append(bytes.data(), bytes.size()); }
+  // Writes over bytes already appended, from the offset on.
+  void overwrite(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
+  // Puts the file in its place; answers problem().
+  const std::string& finish();
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  std::intptr_t handle_ = -1;  // -1 once closed, or when nothing was created
+  std::string problem_;
+};
 
 // ---- Console input -------------------------------------------------------
 
@@ -172,8 +197,16 @@ void consoleWriteAt(std::string_view text, int column, int row);
 // Writes Windows-1252 text to standard output, converted as the system
 // needs; shown at once on a terminal. On Linux every piece also reaches a
 // pipe or file at once, and when the reader of the output has gone away the
-// run ends there, quietly and with exit code 0.
+// run ends there, quietly, with the status set below. A write that fails
+// otherwise is said once on standard error.
 void writeStdout(std::string_view text);
+// The exit status of a run that ends because its reader went away: 0 until
+// a switch that checks files sets the 1 of a fault it has found.
+void setReaderGoneStatus(int status);
+// At the end of a run that ends by itself: flushes standard output (on Linux
+// after ending the last line, when anything stands on it) and answers the
+// exit status, 1 instead of 0 when a write to standard output failed.
+int finishStdout(int status);
 // True when standard output is a terminal (a console), where a person reads.
 bool stdoutIsTerminal();
 void flushStdout();

@@ -76,9 +76,16 @@ void writeTitle(const ShortText& line, const NotationToken& token) {
   writeTextLine(ShortText(line.slice(token.start, token.end)));  // with its quotes
 }
 
+bool endsOutputLine(std::string_view lyric) { return !lyric.empty() && lyric.back() == '.'; }
+
 void writeLyric(std::string_view lyric) {
   writeText(ShortText(lyric) + " ");
-  if (!lyric.empty() && lyric.back() == '.') writeTextLine(ShortText());
+  if (endsOutputLine(lyric)) writeTextLine(ShortText());
+}
+
+// What the screen shows of a lyric, for a track that keeps it.
+std::string shownLyric(std::string_view lyric) {
+  return std::string(lyric) + (endsOutputLine(lyric) ? " \n" : " ");
 }
 
 void playToken(Variant variant, bool echo, const ShortText& line, const NotationToken& token,
@@ -92,7 +99,7 @@ void playToken(Variant variant, bool echo, const ShortText& line, const Notation
     case TokenKind::lyric:
       if (!token.closed) return;
       if (echo) writeLyric(token.operand);
-      if (variant.track != nullptr) variant.track->lyric(token.operand);
+      if (variant.track != nullptr) variant.track->lyric(shownLyric(token.operand));
       return;
     case TokenKind::sharp:
       pending.sharp = true;

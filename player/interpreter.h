@@ -16,6 +16,8 @@ class TextTrack {
  public:
   virtual ~TextTrack() = default;
   virtual void title(std::string_view text) = 0;  // without its quotes
+  // As the screen shows it: with the blank after it, and the line end ("\n")
+  // after a lyric whose final "." ends the output line.
   virtual void lyric(std::string_view text) = 0;
 };
 

@@ -41,19 +41,13 @@ struct ToneBackEnd {
   void (*release)();
 };
 
-// Sound rendered into samples, channels interleaved.
-struct RenderedSound {
-  std::vector<std::int16_t> samples;
-  unsigned sampleRate = 0;
-  unsigned channels = 0;
-};
-
 // Turns a recording of MIDI messages into samples as fast as it can, with
-// the release of the last notes after its end.
+// the release of the last notes after its end, handing them to the sink a
+// block at a time. A failure is answered before the sink gets anything.
 struct RendererBackEnd {
   const char* name;
   bool (*present)();
-  Failure (*render)(const Recording& recording, std::int64_t endMs, RenderedSound& sound);
+  Failure (*render)(const Recording& recording, std::int64_t endMs, SampleSink& sink);
 };
 
 struct Preferences {

@@ -1,6 +1,8 @@
 // A recording written as a Standard MIDI File: one track (format 0) whose
 // ticks are whole milliseconds, the title as the track's name and the lyrics
-// as lyric events, so karaoke players show the words.
+// as lyric events, each as the screen shows it (its blank, and a line end
+// where the output line ends), so karaoke players show the words apart and
+// in their lines.
 #pragma once
 
 #include <cstdint>

@@ -52,10 +52,10 @@ const RendererBackEnd* firstRenderer() {
 
 bool canRenderMidi() { return firstRenderer() != nullptr; }
 
-Failure renderMidi(const Recording& recording, std::int64_t endMs, RenderedSound& sound) {
+Failure renderMidi(const Recording& recording, std::int64_t endMs, SampleSink& sink) {
   const RendererBackEnd* renderer = firstRenderer();
   if (renderer == nullptr) return "Nothing here can render MIDI into sound.";
-  return renderer->render(recording, endMs, sound);
+  return renderer->render(recording, endMs, sink);
 }
 
 void closeAll() {

@@ -18,7 +18,7 @@ std::unique_ptr<MidiFilePlayer> openMidiFilePlayer();
 std::unique_ptr<ToneOutput> openToneOutput();
 // Whether a recording of MIDI messages can be rendered into samples here.
 bool canRenderMidi();
-Failure renderMidi(const Recording& recording, std::int64_t endMs, RenderedSound& sound);
+Failure renderMidi(const Recording& recording, std::int64_t endMs, SampleSink& sink);
 // Lets go of everything the back ends keep for the run.
 void closeAll();
 

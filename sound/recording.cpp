@@ -37,14 +37,27 @@ std::unique_ptr<MidiOutput> recordMidi(Recording& recording, const Timeline& tim
   return std::make_unique<MidiRecording>(recording, timeline);
 }
 
+ToneRecording::ToneRecording(SampleSink& sink) : sink_(sink) {
+  sink_.start(ToneGenerator::sampleRate, 1);
+}
+
 void ToneRecording::tone(unsigned frequencyHz, unsigned lengthMs) {
   generator_.tone(samples_, frequencyHz, lengthMs);
+  handOver();
   elapsedMs_ += lengthMs;
 }
 
 void ToneRecording::rest(unsigned lengthMs) {
   generator_.silence(samples_, lengthMs);
+  handOver();
   elapsedMs_ += lengthMs;
+}
+
+void ToneRecording::handOver() {
+  // A file that cannot be written is told by its own record; the tune goes
+  // on to its end, as the interpreter cannot be stopped from here.
+  sink_.take(samples_);
+  samples_.clear();
 }
 
 }  // namespace sound

@@ -30,18 +30,32 @@ using Recording = std::vector<RecordedEvent>;
 // timeline has reached; it never fails.
 std::unique_ptr<MidiOutput> recordMidi(Recording& recording, const Timeline& timeline);
 
+// Where samples go as they are made, interleaved, 16 bits each: a whole
+// tune is never held at once.
+class SampleSink {
+ public:
+  virtual ~SampleSink() = default;
+  // Once, before the first samples.
+  virtual void start(unsigned sampleRate, unsigned channels) = 0;
+  // False when the samples could not be kept (the file could not be
+  // written): whoever makes them may stop.
+  virtual bool take(const std::vector<std::int16_t>& samples) = 0;
+};
+
 // A tone output that renders its tones into samples (one channel, at the
-// tone generator's rate) and takes no time.
+// tone generator's rate), hands each to the sink, and takes no time.
 class ToneRecording final : public ToneOutput {
  public:
+  explicit ToneRecording(SampleSink& sink);
   void tone(unsigned frequencyHz, unsigned lengthMs) override;
   void rest(unsigned lengthMs) override;
   std::int64_t elapsedMs() const { return elapsedMs_; }
-  const std::vector<std::int16_t>& samples() const { return samples_; }
 
  private:
+  void handOver();
+  SampleSink& sink_;
   ToneGenerator generator_;
-  std::vector<std::int16_t> samples_;
+  std::vector<std::int16_t> samples_;  // of one tone at a time
   std::int64_t elapsedMs_ = 0;
 };
 

@@ -81,10 +81,56 @@ struct TempoChange {
 struct Timing {
   std::vector<TempoChange> tempos;
   std::uint64_t lastTick = 0;  // the end of the longest track
+  std::uint64_t events = 0;    // the channel and system-exclusive messages the player sends
 };
 
-// The events of one track, up to and including its end-of-track event.
-Fault checkTrack(Reader track, Timing& timing) {
+// The events the player sends in each second of the music, counted track by
+// track: FluidSynth applies all that fall due in one go, so a file that
+// crowds more into one second keeps its synthesizer busy for seconds (four
+// million "all notes off" on one tick took 8 to 22 s), however fast the
+// machine.
+class SecondsCounter {
+ public:
+  SecondsCounter(const std::vector<TempoChange>& sortedTempos, std::uint32_t ticksPerQuarter,
+                 std::int64_t playingMs)
+      : tempos_(sortedTempos),
+        ticksPerQuarter_(ticksPerQuarter),
+        counts_(static_cast<std::size_t>(playingMs / 1000) + 2, 0) {}
+
+  void startTrack() {
+    next_ = 0;
+    fromTick_ = 0;
+    micros_ = 0;
+    tempo_ = defaultTempoUs;
+  }
+  // False when the second of the tick holds too many events.
+  bool add(std::uint64_t tick) {
+    // Ticks only grow along a track: the tempo changes are passed once.
+    while (next_ < tempos_.size() && tempos_[next_].tick <= tick) {
+      micros_ += static_cast<double>(tempos_[next_].tick - fromTick_) * tempo_;
+      fromTick_ = tempos_[next_].tick;
+      tempo_ = tempos_[next_].microsPerQuarter;
+      ++next_;
+    }
+    const double ms =
+        (micros_ + static_cast<double>(tick - fromTick_) * tempo_) / ticksPerQuarter_ / 1000;
+    const auto second = std::min(static_cast<std::size_t>(ms / 1000), counts_.size() - 1);
+    return ++counts_[second] <= mostEventsInASecond;
+  }
+
+ private:
+  const std::vector<TempoChange>& tempos_;
+  std::uint32_t ticksPerQuarter_;
+  std::vector<std::uint32_t> counts_;
+  std::size_t next_ = 0;
+  std::uint64_t fromTick_ = 0;
+  double micros_ = 0;
+  std::uint32_t tempo_ = defaultTempoUs;
+};
+
+// The events of one track, up to and including its end-of-track event; each
+// message the player sends is counted, and also by its second when asked.
+Fault checkTrack(Reader track, Timing& timing, SecondsCounter* seconds) {
   std::uint8_t running = 0;
   std::uint64_t tick = 0;
   while (track.at != track.end) {
@@ -98,6 +144,10 @@ Fault checkTrack(Reader track, Timing& timing) {
       if (running == 0) return Fault::badEvent;
       --track.at;
       status = running;
+    }
+    if (status < 0xF0 || status == 0xF0) {
+      ++timing.events;
+      if (seconds != nullptr && !seconds->add(tick)) return Fault::tooManyAtOnce;
     }
     if (status < 0xF0) {
       running = status;
@@ -174,25 +224,38 @@ Fault checkMidiFile(const std::uint8_t* data, std::size_t size, std::int64_t* pl
   if (size > largestFileBytes) return Fault::fileTooLarge;
   const std::uint32_t trackCount = bigEndian(data + 10, 2);
   const std::uint32_t ticksPerQuarter = bigEndian(data + 12, 2);
+  if (trackCount > mostTracks) return Fault::cannotBePlayed;
 
+  // Every track in turn; a second walk counts the events second by second.
+  auto walkTracks = [&](Timing& timing, SecondsCounter* seconds) {
+    std::size_t offset = headerBytes;
+    for (std::uint32_t tracksSeen = 0; tracksSeen < trackCount; ++tracksSeen) {
+      if (size - offset < chunkHead) return Fault::fileCutShort;
+      const std::uint8_t* chunk = data + offset;
+      const std::uint32_t length = bigEndian(chunk + 4, 4);
+      if (length > size - offset - chunkHead) return Fault::fileCutShort;
+      // The format lets a reader skip chunks of other kinds; the player fails
+      // on one that comes before its last track.
+      if (std::memcmp(chunk, "MTrk", 4) != 0) return Fault::cannotBePlayed;
+      if (seconds != nullptr) seconds->startTrack();
+      const Reader track{chunk + chunkHead, chunk + chunkHead + length};
+      if (const Fault error = checkTrack(track, timing, seconds); error != Fault::none) {
+        return error;
+      }
+      offset += chunkHead + length;
+    }
+    return Fault::none;
+  };
   Timing timing;
-  std::size_t offset = headerBytes;
-  std::uint32_t tracksSeen = 0;
-  while (tracksSeen < trackCount) {
-    if (size - offset < chunkHead) return Fault::fileCutShort;
-    const std::uint8_t* chunk = data + offset;
-    const std::uint32_t length = bigEndian(chunk + 4, 4);
-    if (length > size - offset - chunkHead) return Fault::fileCutShort;
-    // The format lets a reader skip chunks of other kinds; the player fails
-    // on one that comes before its last track.
-    if (std::memcmp(chunk, "MTrk", 4) != 0) return Fault::cannotBePlayed;
-    const Fault error = checkTrack({chunk + chunkHead, chunk + chunkHead + length}, timing);
-    if (error != Fault::none) return error;
-    ++tracksSeen;
-    offset += chunkHead + length;
-  }
+  if (const Fault fault = walkTracks(timing, nullptr); fault != Fault::none) return fault;
   const double ms = playingTimeMs(timing, ticksPerQuarter);
   if (ms > static_cast<double>(longestPlayingMs)) return Fault::playsTooLong;
+  // Only a file with more events than one second may hold can crowd one.
+  if (timing.events > mostEventsInASecond) {
+    SecondsCounter seconds(timing.tempos, ticksPerQuarter, static_cast<std::int64_t>(ms));
+    Timing again;
+    if (const Fault fault = walkTracks(again, &seconds); fault != Fault::none) return fault;
+  }
   if (playingMs != nullptr) *playingMs = static_cast<std::int64_t>(ms);
   return Fault::none;
 }
@@ -219,6 +282,9 @@ const char* faultText(Fault fault) {
       return "The MIDI file would play longer than any tune (2 hours at most).";
     case Fault::cannotBePlayed:
       return "The MIDI file uses a form the player cannot play.";
+    case Fault::tooManyAtOnce:
+      return "The MIDI file holds more events at once than any tune (250000 in a second "
+             "at most).";
   }
   return "";
 }

@@ -14,6 +14,12 @@ constexpr std::size_t largestFileBytes = 16 * 1024 * 1024;
 constexpr std::int64_t longestPlayingMs = 2 * 60 * 60 * 1000;
 // A file starts with its header chunk: "MThd", the length 6 and six bytes.
 constexpr std::size_t headerBytes = 14;
+// The player takes at most this many tracks: given more, it plays nothing.
+constexpr std::uint32_t mostTracks = 127;
+// Channel and system-exclusive messages in any one second of the music. A
+// MIDI cable carries about 1000 a second; this many, even of the costliest
+// kind ("all notes off"), keep the synthesizer busy for about half a second.
+constexpr std::uint32_t mostEventsInASecond = 250'000;
 
 enum class Fault {
   none,
@@ -26,6 +32,7 @@ enum class Fault {
   fileTooLarge,
   playsTooLong,
   cannotBePlayed,
+  tooManyAtOnce,
 };
 
 // Checks the header chunk from a file's first bytes (at most headerBytes are

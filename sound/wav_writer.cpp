@@ -5,8 +5,6 @@
 namespace sound {
 namespace {
 
-constexpr std::size_t headerBytes = 44;
-
 // Writes into a buffer of known size by position.
 struct Cursor {
   std::uint8_t* at;
@@ -21,11 +19,10 @@ struct Cursor {
 
 }  // namespace
 
-std::vector<std::uint8_t> wavFile(const std::vector<std::int16_t>& samples, unsigned sampleRate,
-                                  unsigned channels) {
-  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::vector<std::uint8_t> file(headerBytes + dataBytes);
-  Cursor out{file.data()};
+std::array<std::uint8_t, wavHeaderBytes> wavHeader(std::uint32_t dataBytes, unsigned sampleRate,
+                                                   unsigned channels) {
+  std::array<std::uint8_t, wavHeaderBytes> header{};
+  Cursor out{header.data()};
   out.text("RIFF");
   out.number(36 + dataBytes, 4);
   out.text("WAVE");
@@ -39,8 +36,13 @@ std::vector<std::uint8_t> wavFile(const std::vector<std::int16_t>& samples, unsi
   out.number(16, 2);
   out.text("data");
   out.number(dataBytes, 4);
+  return header;
+}
+
+void wavData(const std::vector<std::int16_t>& samples, std::vector<std::uint8_t>& bytes) {
+  bytes.resize(samples.size() * 2);
+  Cursor out{bytes.data()};
   for (const std::int16_t sample : samples) out.number(static_cast<std::uint16_t>(sample), 2);
-  return file;
 }
 
 }  // namespace sound

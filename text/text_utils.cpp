@@ -65,3 +65,11 @@ FixedText<32> zeroPadNumber(std::int32_t value, std::int32_t width) {
   const ShortText prefix = fillSigned('0', width - static_cast<std::int32_t>(digits.size()), value);
   return FixedText<32>(prefix.view()) + digits;
 }
+
+std::string withoutControls(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}

@@ -13,6 +13,8 @@ struct World {
   std::string output;
   std::string errors;
   std::map<std::string, std::vector<std::uint8_t>> files;
+  std::map<std::string, std::vector<std::uint8_t>> unfinished;
+  std::size_t written = 0;  // against the disk space
   std::int64_t now = 0;
   std::int64_t reads = 0;
 };
@@ -52,6 +54,7 @@ std::vector<Call>& calls() { return world().calls; }
 std::string& output() { return world().output; }
 std::string& errors() { return world().errors; }
 std::map<std::string, std::vector<std::uint8_t>>& files() { return world().files; }
+std::map<std::string, std::vector<std::uint8_t>>& unfinishedFiles() { return world().unfinished; }
 std::int64_t nowMs() { return world().now; }
 std::int64_t inputReads() { return world().reads; }
 
@@ -176,6 +179,8 @@ void consoleWriteAt(std::string_view text, int column, int row) {
 }
 
 void writeStdout(std::string_view text) { world().output += text; }
+void setReaderGoneStatus(int status) { record("setReaderGoneStatus", {status}); }
+int finishStdout(int status) { return status; }
 void flushStdout() { record("flushStdout"); }
 bool stdoutIsTerminal() { return world().script.stdoutTerminal; }
 std::string_view lineBreak() { return "\n"; }
@@ -232,11 +237,45 @@ void writeProblem(std::string_view file, std::string_view text) {
   world().errors.append(text).append("\n");
 }
 
-std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  record("replaceFile", {static_cast<std::int64_t>(bytes.size())}, path);
-  if (!world().script.writableFiles) return "Permission denied";
-  world().files[path] = bytes;
-  return {};
+ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
+  record("createFile", {}, path);
+  if (!world().script.writableFiles) {
+    problem_ = "Permission denied";
+    return;
+  }
+  world().unfinished[path].clear();
+  handle_ = 1;
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (handle_ != -1) world().unfinished.erase(path_);
+}
+
+void ReplacementFile::append(const std::uint8_t* data, std::size_t size) {
+  if (!problem_.empty()) return;
+  if (size > world().script.diskSpace - world().written) {
+    problem_ = "No space left on device";
+    return;
+  }
+  world().written += size;
+  std::vector<std::uint8_t>& bytes = world().unfinished[path_];
+  bytes.insert(bytes.end(), data, data + size);
+}
+
+void ReplacementFile::overwrite(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+  if (!problem_.empty()) return;
+  std::vector<std::uint8_t>& bytes = world().unfinished[path_];
+  if (offset + size > bytes.size()) bytes.resize(offset + size);
+  std::copy(data, data + size, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+const std::string& ReplacementFile::finish() {
+  if (handle_ == -1) return problem_;
+  handle_ = -1;
+  record("finishFile", {}, path_);
+  if (problem_.empty()) world().files[path_] = world().unfinished[path_];
+  world().unfinished.erase(path_);
+  return problem_;
 }
 
 }  // namespace platform

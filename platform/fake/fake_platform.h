@@ -49,6 +49,8 @@ struct Script {
   std::string userDataDirectory = "/home/user/.local/share/";
   std::string programDataDirectory = "/opt/lirkel/share/lirkel/";
   bool writableFiles = true;
+  // Bytes the disk takes before it is full, all files together.
+  std::size_t diskSpace = SIZE_MAX;
   std::string executableDirectory = "/opt/lirkel/bin/";
   std::string fixedMidiDirectory = "/opt/lirkel/share/lirkel/midi/";
   std::deque<KeyPress> keys;
@@ -62,8 +64,11 @@ std::vector<Call>& calls();
 std::string& output();
 // Everything written to standard error.
 std::string& errors();
-// The files written, by path.
+// The files written and put in place, by path.
 std::map<std::string, std::vector<std::uint8_t>>& files();
+// The bytes of files still being written, by path: what would be left
+// behind if they were not removed.
+std::map<std::string, std::vector<std::uint8_t>>& unfinishedFiles();
 std::int64_t nowMs();
 std::int64_t inputReads();
 

@@ -44,6 +44,7 @@ struct sigaction earlierFatalAction[fatalCount];
 bool pipeIgnoredAtStart = false;
 
 [[noreturn]] void dieBy(int signal) {
+  posix::removeTemporaryFile();
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
@@ -68,6 +69,7 @@ void beginEnding() {
 void atProcessEnd() {
   beginEnding();
   runProcessEnd();
+  posix::endLastLine();
   flushStdout();
   // A signal that came too late for any wait still decides how the run ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
@@ -197,6 +199,7 @@ void endBySignal() { endBy(pendingSignal); }
 void endBy(int signal) {
   beginEnding();
   runProcessEnd();
+  endLastLine();
   flushStdout();
   dieBy(signal);
 }
@@ -228,9 +231,10 @@ void resetSignalsForChild() {
 void endQuietly() {
   beginEnding();
   runProcessEnd();
+  removeTemporaryFile();
   // A signal that asked to end the run still decides how it ends.
   if (pendingSignal != 0) dieBy(pendingSignal);
-  _exit(0);
+  _exit(quietEndStatus());
 }
 
 int signalWakeDescriptor() { return wakePipe[0]; }

@@ -42,9 +42,17 @@ sigset_t terminatingSignals();
 // SIGPIPE and the stop signals back to what they were when the program
 // started, so that the other program gets the signals a shell would give it.
 void resetSignalsForChild();
-// Runs the process-end steps and ends the process with exit code 0, for an
-// output whose reader has gone away; later writes are dropped meanwhile.
+// Runs the process-end steps and ends the process with the status set for
+// this (0 unless set), for an output whose reader has gone away; later
+// writes are dropped meanwhile.
 [[noreturn]] void endQuietly();
+int quietEndStatus();
+// Removes the temporary file of a replacement not finished, if there is
+// one; async-signal-safe.
+void removeTemporaryFile();
+// Ends the last line standard output wrote on, when something stands on it,
+// so that the shell's prompt starts a line of its own.
+void endLastLine();
 // A descriptor that becomes readable when a terminating signal arrives, for
 // poll() next to the descriptor a wait is really for.
 int signalWakeDescriptor();

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <climits>
@@ -123,33 +124,120 @@ SmallFile readSmallFile(const std::string& path, std::size_t largest) {
   return file;
 }
 
-std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::string target = cp1252::cp1252ToUtf8(path);
+namespace {
+
+// The temporary file of the replacement being written, for the ending by a
+// signal to remove: only async-signal-safe reads of it there.
+char openTemporary[PATH_MAX];
+volatile sig_atomic_t temporaryOpen = 0;
+
+void keepTemporary(const std::string& name) {
+  if (name.size() >= sizeof openTemporary) return;
+  std::memcpy(openTemporary, name.c_str(), name.size() + 1);
+  temporaryOpen = 1;
+}
+
+std::string folderOf(const std::string& target) {
   const std::size_t slash = target.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-  std::string temporary = folder + "/.lirkel-XXXXXX";
-  // mkstemp creates the file itself, exclusively, readable by its owner only.
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return std::strerror(errno);
+  return slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+}
+
+// The mode (and, for root, the owner) of the regular file at the path, or
+// what a newly created file would get.
+void takeOwnershipOf(const std::string& target, int fd) {
+  struct stat old {};
+  if (lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    // The owner first, as a change of owner clears the set-user-ID bits.
+    // Someone not root keeps the group only when a member of it.
+    [[maybe_unused]] const int owned =
+        fchown(fd, geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
+    fchmod(fd, old.st_mode & 07777);
+    return;
+  }
   const mode_t mask = umask(0);
   umask(mask);
   fchmod(fd, 0666 & ~mask);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+}
+
+}  // namespace
+
+namespace posix {
+
+void removeTemporaryFile() {
+  if (temporaryOpen == 0) return;
+  temporaryOpen = 0;
+  unlink(openTemporary);
+}
+
+}  // namespace posix
+
+ReplacementFile::ReplacementFile(const std::string& path) : path_(cp1252::cp1252ToUtf8(path)) {
+  temporary_ = folderOf(path_) + "/.lirkel-XXXXXX";
+  // mkostemp creates the file itself, exclusively, readable by its owner only.
+  const int fd = mkostemp(temporary_.data(), O_CLOEXEC);
+  if (fd < 0) {
+    problem_ = std::strerror(errno);
+    return;
+  }
+  keepTemporary(temporary_);
+  handle_ = fd;
+  takeOwnershipOf(path_, fd);
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (handle_ < 0) return;
+  close(static_cast<int>(handle_));
+  handle_ = -1;
+  posix::removeTemporaryFile();
+}
+
+void ReplacementFile::append(const std::uint8_t* data, std::size_t size) {
+  // A long export notices Ctrl+C here, and ends without its file.
+  if (posix::signalPending()) posix::endBySignal();
+  while (problem_.empty() && size > 0) {
+    const ssize_t written = write(static_cast<int>(handle_), data, size);
+    if (written < 0 && errno == EINTR) {
+      if (posix::signalPending()) posix::endBySignal();
+      continue;
+    }
+    if (written <= 0) {
+      problem_ = std::strerror(written < 0 ? errno : EIO);
+      break;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void ReplacementFile::overwrite(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+  while (problem_.empty() && size > 0) {
+    const ssize_t written =
+        pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    done += static_cast<std::size_t>(written);
+    if (written <= 0) {
+      problem_ = std::strerror(written < 0 ? errno : EIO);
+      break;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+    offset += static_cast<std::uint64_t>(written);
   }
-  const int writeError = done == bytes.size() ? 0 : (errno != 0 ? errno : EIO);
-  const bool closed = close(fd) == 0;
-  if (writeError != 0 || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
-    const int error = writeError != 0 ? writeError : errno;
-    unlink(temporary.c_str());
-    return std::strerror(error);
+}
+
+const std::string& ReplacementFile::finish() {
+  if (handle_ < 0) return problem_;
+  const bool closed = close(static_cast<int>(handle_)) == 0;
+  handle_ = -1;
+  if (problem_.empty() && !closed) problem_ = std::strerror(errno);
+  if (problem_.empty() && rename(temporary_.c_str(), path_.c_str()) != 0) {
+    problem_ = std::strerror(errno);
   }
-  return {};
+  if (problem_.empty()) {
+    temporaryOpen = 0;
+  } else {
+    posix::removeTemporaryFile();
+  }
+  return problem_;
 }
 
 }  // namespace platform

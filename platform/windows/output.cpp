@@ -13,6 +13,7 @@ namespace {
 struct StandardOutput {
   HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
   bool isConsole = false;
+  bool failed = false;  // a write failed and was said on standard error
   std::string pending;
 
   StandardOutput() {
@@ -41,15 +42,28 @@ std::string toConsoleCodePage(std::string_view text) {
   return converted;
 }
 
-void writeAll(HANDLE handle, std::string_view bytes) {
+// Answers false when the bytes could not all be written for another reason
+// than a reader that went away.
+bool writeAll(HANDLE handle, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD written = 0;
     if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written == 0) {
-      return;
+      const DWORD error = GetLastError();
+      return error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA;
     }
     bytes.remove_prefix(written);
   }
+  return true;
+}
+
+void noteFailure(StandardOutput& output) {
+  if (output.failed) return;
+  output.failed = true;
+  const std::string_view line = "lirkel: cannot write to standard output\r\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+            nullptr);
 }
 
 }  // namespace
@@ -69,8 +83,15 @@ void writeStdout(std::string_view text) {
 
 void flushStdout() {
   StandardOutput& output = standardOutput();
-  writeAll(output.handle, output.pending);
+  if (!writeAll(output.handle, output.pending)) noteFailure(output);
   output.pending.clear();
+}
+
+void setReaderGoneStatus(int) {}  // a closed pipe does not end the run here
+
+int finishStdout(int status) {
+  flushStdout();
+  return standardOutput().failed && status == 0 ? 1 : status;
 }
 
 bool stdoutIsTerminal() { return standardOutput().isConsole; }

@@ -1,6 +1,8 @@
 // Time, the random seed and files on Windows.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "platform/windows/process.h"
 
@@ -136,31 +138,75 @@ SmallFile readSmallFile(const std::string& path, std::size_t largest) {
   return small;
 }
 
-std::string replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
   const std::size_t separator = path.find_last_of("\\/:");
-  std::string folder = separator == std::string::npos ? "." : path.substr(0, separator + 1);
+  const std::string folder = separator == std::string::npos ? "." : path.substr(0, separator + 1);
   char temporary[MAX_PATH + 1] = {};
   // Creates a file of a new name in the folder, exclusively.
-  if (GetTempFileNameA(folder.c_str(), "lrk", 0, temporary) == 0) return windows::systemText(GetLastError());
+  if (GetTempFileNameA(folder.c_str(), "lrk", 0, temporary) == 0) {
+    problem_ = windows::systemText(GetLastError());
+    return;
+  }
+  temporary_ = temporary;
   const HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  if (error == 0) {
-    DWORD written = 0;
-    if (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) == 0 ||
-        written != bytes.size()) {
-      error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
-    }
-    CloseHandle(file);
-  }
-  if (error == 0 && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
-    error = GetLastError();
-  }
-  if (error != 0) {
+  if (file == INVALID_HANDLE_VALUE) {
+    problem_ = windows::systemText(GetLastError());
     DeleteFileA(temporary);
-    return windows::systemText(error);
+    return;
   }
-  return {};
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (handle_ == -1) return;
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+  DeleteFileA(temporary_.c_str());
+}
+
+void ReplacementFile::append(const std::uint8_t* data, std::size_t size) {
+  while (problem_.empty() && size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
+    DWORD written = 0;
+    if (WriteFile(reinterpret_cast<HANDLE>(handle_), data, chunk, &written, nullptr) == 0 ||
+        written == 0) {
+      const DWORD error = GetLastError();
+      problem_ = windows::systemText(error != 0 ? error : ERROR_WRITE_FAULT);
+      return;
+    }
+    data += written;
+    size -= written;
+  }
+}
+
+void ReplacementFile::overwrite(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+  if (!problem_.empty()) return;
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  LARGE_INTEGER end{};
+  if (SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_CURRENT) == 0 ||
+      SetFilePointerEx(file, at, nullptr, FILE_BEGIN) == 0) {
+    problem_ = windows::systemText(GetLastError());
+    return;
+  }
+  append(data, size);
+  if (problem_.empty() && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) == 0) {
+    problem_ = windows::systemText(GetLastError());
+  }
+}
+
+const std::string& ReplacementFile::finish() {
+  if (handle_ == -1) return problem_;
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+  if (problem_.empty() &&
+      MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
+    problem_ = windows::systemText(GetLastError());
+  }
+  if (!problem_.empty()) DeleteFileA(temporary_.c_str());
+  return problem_;
 }
 
 }  // namespace platform

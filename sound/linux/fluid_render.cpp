@@ -15,6 +15,9 @@ constexpr unsigned channels = 2;
 constexpr int silentPeak = 8;
 constexpr unsigned tailBlockFrames = renderRate / 20;
 constexpr unsigned longestTailFrames = 4 * renderRate;
+// What the sink gets at a time: the memory an export takes, whatever the
+// tune's length.
+constexpr std::size_t blockFrames = 8192;
 
 const char* const notStarted = "The synthesizer could not be started.";
 
@@ -29,12 +32,11 @@ class OfflineSynth {
   OfflineSynth(const OfflineSynth&) = delete;
   OfflineSynth& operator=(const OfflineSynth&) = delete;
 
-  // Appends frames of interleaved stereo.
+  // Renders frames of interleaved stereo in place of the samples.
   void write(std::vector<std::int16_t>& samples, std::size_t frames) {
-    const std::size_t start = samples.size();
-    samples.resize(start + frames * channels);
-    fluid_.synth_write_s16(synth, static_cast<int>(frames), samples.data() + start, 0, 2,
-                           samples.data() + start, 1, 2);
+    samples.resize(frames * channels);
+    fluid_.synth_write_s16(synth, static_cast<int>(frames), samples.data(), 0, 2,
+                           samples.data(), 1, 2);
   }
 
   void send(const std::array<std::uint8_t, 3>& message) {
@@ -68,9 +70,33 @@ std::size_t framesAt(std::int64_t ms) {
   return static_cast<std::size_t>(ms) * renderRate / 1000;
 }
 
+// Renders up to a frame, block by block, into the sink.
+class Stream {
+ public:
+  Stream(OfflineSynth& synth, SampleSink& sink) : synth_(synth), sink_(sink) {}
+  // False once the sink could not keep what it was given.
+  bool renderTo(std::size_t frame) {
+    while (frames_ < frame) {
+      const std::size_t count = std::min(blockFrames, frame - frames_);
+      synth_.write(block_, count);
+      frames_ += count;
+      if (!sink_.take(block_)) return false;
+    }
+    return true;
+  }
+  const std::vector<std::int16_t>& lastBlock() const { return block_; }
+  std::size_t frames() const { return frames_; }
+
+ private:
+  OfflineSynth& synth_;
+  SampleSink& sink_;
+  std::vector<std::int16_t> block_;
+  std::size_t frames_ = 0;
+};
+
 }  // namespace
 
-Failure render(const Recording& recording, std::int64_t endMs, RenderedSound& sound) {
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink) {
   const Library* fluid = library();
   const std::string font = generalMidiSoundFont();
   if (fluid == nullptr || font.empty()) return notStarted;
@@ -85,24 +111,20 @@ Failure render(const Recording& recording, std::int64_t endMs, RenderedSound& so
     return "The General MIDI SoundFont could not be loaded.";
   }
 
-  sound = RenderedSound{{}, renderRate, channels};
-  std::vector<std::int16_t>& samples = sound.samples;
-  samples.reserve(framesAt(endMs) * channels + longestTailFrames * channels);
+  sink.start(renderRate, channels);
+  Stream stream(offline, sink);
   for (const RecordedEvent& event : recording) {
     if (event.kind != RecordedEvent::Kind::message) continue;
-    const std::size_t due = framesAt(event.atMs);
-    if (due > samples.size() / channels) offline.write(samples, due - samples.size() / channels);
+    if (!stream.renderTo(framesAt(event.atMs))) return {};
     offline.send(event.bytes);
   }
-  const std::size_t end = framesAt(endMs);
-  if (end > samples.size() / channels) offline.write(samples, end - samples.size() / channels);
+  if (!stream.renderTo(framesAt(endMs))) return {};
   for (unsigned tail = 0; tail < longestTailFrames; tail += tailBlockFrames) {
-    const std::size_t from = samples.size();
-    offline.write(samples, tailBlockFrames);
-    const auto loudest = std::max_element(samples.begin() + static_cast<std::ptrdiff_t>(from),
-                                          samples.end(), [](std::int16_t a, std::int16_t b) {
-                                            return std::abs(a) < std::abs(b);
-                                          });
+    if (!stream.renderTo(stream.frames() + tailBlockFrames)) return {};
+    const std::vector<std::int16_t>& block = stream.lastBlock();
+    const auto loudest = std::max_element(
+        block.begin(), block.end(),
+        [](std::int16_t a, std::int16_t b) { return std::abs(a) < std::abs(b); });
     if (std::abs(*loudest) <= silentPeak) break;
   }
   return {};

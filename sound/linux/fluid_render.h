@@ -1,11 +1,11 @@
 // A recording of MIDI messages rendered by FluidSynth without any audio
-// device, as fast as the machine allows.
+// device, as fast as the machine allows, a block at a time into the sink.
 #pragma once
 
 #include "sound/back_ends.h"
 
 namespace sound::fluid {
 
-Failure render(const Recording& recording, std::int64_t endMs, RenderedSound& sound);
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink);
 
 }  // namespace sound::fluid

@@ -10,7 +10,8 @@ constexpr MidiBackEnd midiBackEnds[] = {
      nullptr},
 };
 constexpr ToneBackEnd toneBackEnds[] = {{"recorder", recorder::openTones, nullptr}};
-constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
+constexpr RendererBackEnd renderers[] = {{"recorder", recorder::hasRenderer, recorder::render}};
+constexpr Preferences table{midiBackEnds, toneBackEnds, renderers};
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "sound/recorder/recorder.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -127,5 +128,20 @@ OpenedMidi openMidiOutput() {
 std::unique_ptr<MidiFilePlayer> openFilePlayer() { return std::make_unique<RecordedFilePlayer>(); }
 
 std::unique_ptr<ToneOutput> openTones() { return std::make_unique<RecordedTones>(); }
+
+bool hasRenderer() { return state().script.renderer; }
+
+Failure render(const Recording&, std::int64_t endMs, SampleSink& sink) {
+  fake::record("render", {endMs});
+  if (!state().script.renderFailure.empty()) return state().script.renderFailure;
+  sink.start(1000, 1);
+  // In blocks of 100 frames, as a renderer hands them over.
+  for (std::int64_t at = 0; at < endMs; at += 100) {
+    const auto frames = static_cast<std::size_t>(std::min<std::int64_t>(100, endMs - at));
+    const std::vector<std::int16_t> block(frames, 1000);
+    if (!sink.take(block)) break;
+  }
+  return {};
+}
 
 }  // namespace sound::recorder

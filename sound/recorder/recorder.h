@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "sound/back_ends.h"
@@ -22,6 +23,9 @@ struct Script {
   unsigned fileStartError = 0;
   std::int64_t fileLengthMs = 5000;  // how long an opened file plays
   unsigned midiLeadMs = 0;  // how far ahead the MIDI output wants messages
+  // A renderer of MIDI into samples: one frame a millisecond, each 1000.
+  bool renderer = false;
+  std::string renderFailure;  // answered by it instead, when not empty
 };
 
 // A message as the MIDI output took it: when it came, and when it is due.
@@ -40,5 +44,7 @@ bool hasMidiDevice();
 OpenedMidi openMidiOutput();
 std::unique_ptr<MidiFilePlayer> openFilePlayer();
 std::unique_ptr<ToneOutput> openTones();
+bool hasRenderer();
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink);
 
 }  // namespace sound::recorder

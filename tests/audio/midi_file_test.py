@@ -160,6 +160,10 @@ class RefusesBadFiles(unittest.TestCase):
             return name + len(body).to_bytes(4, "big") + body
         def one_track(body, division=480):
             return header[:12] + division.to_bytes(2, "big") + chunk(b"MTrk", body)
+        def tracks(count):
+            # The tune in the first, nothing but their ends in the others.
+            return (header[:8] + b"\0\1" + count.to_bytes(2, "big") + header[12:] + track_chunk +
+                    chunk(b"MTrk", b"\x00\xff\x2f\x00") * (count - 1))
         cases = {
             # One delta time of 0x0FFFFFFF ticks: 16 days at 120 a minute.
             "long delta": (one_track(b"\xff\xff\xff\x7f\xff\x2f\x00"), "too long"),
@@ -175,13 +179,25 @@ class RefusesBadFiles(unittest.TestCase):
             "non-ASCII chunk": (header + chunk(b"\xff\xfe\x01\x02", b"") + track_chunk, "form"),
             "running status after sysex": (
                 one_track(b"\x00\x90\x45\x64\x00\xf0\x02\x7e\xf7\x00\x45\x00" + track), "event"),
+            # The player plays nothing of a file of 128 tracks or more.
+            "128 tracks": (tracks(128), "form"),
+            # More than the synthesizer can apply in a moment.
+            "250001 notes on one tick": (one_track(b"\x00\x90\x45\x64" * 250001 +
+                                                   b"\x00\xff\x2f\x00"), "at once"),
         }
         lines = {"too long": "The MIDI file would play longer than any tune (2 hours at most).",
                  "form": "The MIDI file uses a form the player cannot play.",
-                 "event": "The MIDI file holds an event that cannot be read."}
+                 "event": "The MIDI file holds an event that cannot be read.",
+                 "at once": "The MIDI file holds more events at once than any tune (250000 in "
+                            "a second at most)."}
         for what, (data, fault) in cases.items():
             with self.subTest(what):
                 self.check("bad", self.write(data), lines[fault])
+        with Machine("file") as machine:
+            self.write(tracks(127))(machine.path("most.mid"))
+            run = machine.run(LIRKEL, ["most"])
+        self.assertEqual(run.stdout, "most.mid\n\navbryt tryck \n", run.stderr)
+        self.assertGreater(loudest(run.samples), 1000)
 
     def test_huge_blocking_and_special_files_are_refused_at_once(self):
         measure = ("import resource, subprocess, sys\n"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -256,9 +257,26 @@ TEST(TheProgram, RedirectedOutputIsCompleteWhenASignalEndsTheRun) {
   Event end;
   ASSERT_TRUE(session.waitEnd(end, 6000));
   EXPECT_EQ(end.kind, Event::killed);
-  EXPECT_EQ(fromTitle(fileText(path)), "\n\"Cut short\"\nfirst ");
+  EXPECT_EQ(fromTitle(fileText(path)), "\n\"Cut short\"\nfirst \n");
   EXPECT_TRUE(pty::sameMode(session.mode(), session.modeBefore));
   unlink(path.c_str());
+}
+
+// The shell's prompt after a run starts a line of its own: a last lyric
+// without its "." is followed by a line end, one with it by no second one.
+TEST(TheProgram, ARunEndsAtTheStartOfALine) {
+  for (const char* tune : {"Z01\"Song\"<la>C", "Z01\"Song\"<la.>C"}) {
+    SCOPED_TRACE(tune);
+    Session session(pty::command({LIRKEL_PROGRAM, tune}));
+    Event end;
+    ASSERT_TRUE(session.waitEnd(end, 10000));
+    EXPECT_EQ(end.code, 0);
+    session.waitDrawn("\x01", 300);  // whatever is still on its way
+    const std::string drawn = fromTitle(session.drawn);
+    EXPECT_EQ(drawn, std::string(tune).find('.') == std::string::npos
+                         ? "\n\"Song\"\r\nla \r\n"
+                         : "\n\"Song\"\r\nla. \r\n");
+  }
 }
 
 TEST(TheProgram, AListingToAFileAtATerminalEndsWithoutAKey) {
@@ -285,15 +303,17 @@ struct PipedRun {
   int reader = -1;
   std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 
-  explicit PipedRun(const char* argument) {
+  explicit PipedRun(std::vector<const char*> arguments) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) return;
+    arguments.insert(arguments.begin(), LIRKEL_PROGRAM);
+    arguments.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
       dup2(ends[1], STDOUT_FILENO);
       const int none = open("/dev/null", O_RDONLY);
       dup2(none, STDIN_FILENO);
-      execl(LIRKEL_PROGRAM, LIRKEL_PROGRAM, argument, static_cast<char*>(nullptr));
+      execv(LIRKEL_PROGRAM, const_cast<char* const*>(arguments.data()));
       _exit(127);
     }
     close(ends[1]);
@@ -340,7 +360,7 @@ TEST(TheProgram, APipeReaderGetsTheTextAsItIsWrittenAndAClosedPipeEndsTheRunWith
     // Two notes of two seconds: the title and the first lyric come at once,
     // and the write of the second lyric after the reader has gone ends the
     // run there, quietly.
-    PipedRun run("Z20\"Piped\"<first>C0<second>C0");
+    PipedRun run({"Z20\"Piped\"<first>C0<second>C0"});
     ASSERT_TRUE(run.waitFor("first", 1500)) << "the text waited for the end of the tune";
     run.closeReader();
     const int status = run.waitStatus();
@@ -349,11 +369,53 @@ TEST(TheProgram, APipeReaderGetsTheTextAsItIsWrittenAndAClosedPipeEndsTheRunWith
   }
   for (const char* argument : {"L", "?"}) {
     SCOPED_TRACE(argument);
-    PipedRun run(argument);  // like `lirkel L | true`
+    PipedRun run({argument});  // like `lirkel L | true`
     run.closeReader();
     const int status = run.waitStatus();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   }
+  // A check that found a fault keeps its 1 when nobody reads about it.
+  PipedRun check({"--check", "/nonexistent/songs.txt"});
+  check.closeReader();
+  const int status = check.waitStatus();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+}
+
+// A write to standard output that fails for another reason than a reader
+// that went away (here a full disk) is one line on standard error and 1.
+TEST(TheProgram, AFailedWriteIsOneLineAndStatusOne) {
+  const std::string home = temporaryPath("home");
+  mkdir(home.c_str(), 0700);
+  // A sound device that takes everything, so the tune's only line is ours.
+  const std::string asoundrc = home + "/.asoundrc";
+  std::FILE* config = std::fopen(asoundrc.c_str(), "w");
+  ASSERT_NE(config, nullptr);
+  std::fputs("pcm.!default { type null }\n", config);
+  std::fclose(config);
+  for (const char* argument : {"--titles", "L", "?", "--help", "--version", "Z01<la>C9"}) {
+    SCOPED_TRACE(argument);
+    const std::string errors = temporaryPath("errors");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+      dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO);
+      dup2(open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+      setenv("HOME", home.c_str(), 1);
+      setenv("XDG_DATA_HOME", home.c_str(), 1);
+      setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+      setenv("LC_ALL", "C.UTF-8", 1);
+      execl(LIRKEL_PROGRAM, LIRKEL_PROGRAM, argument, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+    EXPECT_EQ(fileText(errors),
+              "lirkel: cannot write to standard output: No space left on device\n");
+    unlink(errors.c_str());
+  }
+  unlink(asoundrc.c_str());
+  rmdir(home.c_str());
 }
 
 // The listing's rows after its three banner lines, on a window of this width.

@@ -13,11 +13,22 @@ TEST_F(Driver, EveryArgumentIsFollowedByOneBlank) {
   EXPECT_EQ(joinArguments({}), "");
 }
 
-TEST_F(Driver, JoinedArgumentIsCutAt255) {
+// The cut is said on standard error, with what was left out after it.
+TEST_F(Driver, JoinedArgumentIsCutAt255AndTheCutIsSaid) {
   const std::string hundred(100, 'c');
   const ShortText joined = joinArguments({hundred, hundred, hundred});
   EXPECT_EQ(joined.size(), 255u);
   EXPECT_EQ(joined.view(), (hundred + " " + hundred + " " + hundred).substr(0, 255));
+  fake::script().arguments = {std::string(250, 'C'), "DEFGAH"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(tones().size(), 254u);  // the blank after the first argument is the 251st
+  EXPECT_EQ(fake::errors(),
+            "lirkel: the text is longer than 255 characters; it is cut after character 255, "
+            "before \"AH? \"\n");
+  freshProcess();
+  fake::script().arguments = {std::string(255, 'C')};  // only the joining blank is cut
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(fake::errors(), "");
 }
 
 TEST_F(Driver, IdentityTexts) {

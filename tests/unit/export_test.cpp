@@ -155,16 +155,16 @@ TEST_F(Export, TheTitleNamesTheTrackAndEachLyricComesAtItsNote) {
       EXPECT_EQ(file[i].atMs, file[next].atMs) << file[i];
     }
   }
-  // The title and the lyrics as a run writes them on the screen.
+  // The title and the lyrics as a run writes them on the screen, each lyric
+  // with its blank and the line ends where the screen's lines end.
   freshProcess();
   fake::script().terminal = false;
   fake::script().arguments = {"yesterday"};
   programMain();
-  std::string written = "\"" + names[0].what.substr(5) + "\"";
-  for (const Event& lyric : lyrics) written += lyric.what.substr(6) + " ";
-  std::string screen = fake::output();
-  screen.erase(std::remove(screen.begin(), screen.end(), '\n'), screen.end());
-  EXPECT_EQ(screen, written);
+  std::string written = "\n\"" + names[0].what.substr(5) + "\"\n";
+  for (const Event& lyric : lyrics) written += lyric.what.substr(6);
+  EXPECT_EQ(fake::output(), written);
+  EXPECT_NE(written.find("lan-tern still hangs by the door, light-ing"), std::string::npos);
 }
 
 TEST_F(Export, EveryFailureIsOneLineAndNoFile) {
@@ -208,4 +208,64 @@ TEST_F(Export, OneLineNamesTheFileAndItsPlayingTime) {
   fake::script().arguments = {"--export", "six.mid", "G3EGEGE"};
   EXPECT_EQ(programMain(), 0);
   EXPECT_EQ(only(readMidiFile(fake::files()["six.mid"]), "off ").size(), 6u);
+}
+
+namespace {
+
+struct Wav {
+  std::uint32_t riffBytes, rate, channels, dataBytes;
+  std::vector<std::int16_t> samples;
+};
+
+Wav readWav(const std::vector<std::uint8_t>& file) {
+  auto little = [&](std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = value << 8 | file.at(at + i);
+    return value;
+  };
+  Wav wav{little(4, 4), little(24, 4), little(22, 2), little(40, 4), {}};
+  for (std::size_t at = 44; at + 1 < file.size(); at += 2) {
+    wav.samples.push_back(static_cast<std::int16_t>(little(at, 2)));
+  }
+  return wav;
+}
+
+}  // namespace
+
+// The sound goes to the file as it is rendered, the header's lengths filled
+// in at the end; a renderer that cannot start gives one line and the tones,
+// as playing does; a disk that fills up leaves no file.
+TEST_F(Export, AWavFileIsWrittenAsItIsRenderedOrAsTonesWhenTheRendererFails) {
+  sound::recorder::script().renderer = true;
+  fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(fake::errors(), "");
+  Wav wav = readWav(fake::files()["six.wav"]);
+  EXPECT_EQ(fake::callsNamed("render").at(0).args, std::vector<std::int64_t>{768});
+  EXPECT_EQ(std::vector<std::uint32_t>({wav.rate, wav.channels, wav.dataBytes, wav.riffBytes}),
+            std::vector<std::uint32_t>({1000, 1, 768 * 2, 36 + 768 * 2}));
+  EXPECT_EQ(wav.samples, std::vector<std::int16_t>(768, 1000));
+
+  freshProcess();
+  sound::recorder::script().renderer = true;
+  sound::recorder::script().renderFailure = "The General MIDI SoundFont could not be loaded.";
+  fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_EQ(fake::errors(),
+            "lirkel: six.wav: The General MIDI SoundFont could not be loaded. It gets the tones "
+            "instead.\n");
+  EXPECT_EQ(fake::output(), "Wrote six.wav, 0:00.8\n");
+  wav = readWav(fake::files()["six.wav"]);
+  EXPECT_EQ(std::vector<std::uint32_t>({wav.rate, wav.channels, wav.dataBytes}),
+            std::vector<std::uint32_t>({48000, 1, 768 * 48 * 2}));
+  EXPECT_GT(*std::max_element(wav.samples.begin(), wav.samples.end()), 3000);
+
+  freshProcess();
+  sound::recorder::script().renderer = true;
+  fake::script().diskSpace = 1000;
+  fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
+  EXPECT_EQ(programMain(), 1);
+  EXPECT_EQ(fake::errors(), "lirkel: cannot write six.wav: No space left on device\n");
+  EXPECT_TRUE(fake::files().empty());
+  EXPECT_TRUE(fake::unfinishedFiles().empty());
 }
