@@ -7,8 +7,7 @@
 namespace sound {
 
 StreamShape streamShape(const char* name, const RenderShape& render) {
-  const unsigned chunkMs = (render.chunkFrames * 1000 + render.sampleRate - 1) / render.sampleRate;
-  return {name, render.sampleRate, render.channels, render.queueMs + chunkMs, render.chunkFrames};
+  return {name, render.sampleRate, render.channels, render.queueMs, render.chunkFrames};
 }
 
 std::unique_ptr<GuardedStream> startOpening(const StreamWay& way, const StreamShape& shape) {

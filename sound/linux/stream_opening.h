@@ -14,10 +14,10 @@ struct StreamWay {
   unsigned queueMs;
 };
 
-// The stream for a renderer: it holds the queue and the chunk being
-// written, so a write seldom waits for room, and no more: a device that
-// plays only what overflows its buffer (ALSA's capture into a file) lags
-// by what it holds beyond the queue.
+// The stream for a renderer: it holds the queue, so a write waits for room
+// at most a moment, and no more: a device that plays only what overflows
+// its buffer (ALSA's capture into a file) lags by what it holds beyond what
+// is queued.
 StreamShape streamShape(const char* name, const RenderShape& render);
 
 // Starts opening a stream that way, behind a guard (guarded_stream.h),
