@@ -13,7 +13,7 @@ struct Guard::Shared {
   std::deque<std::function<void()>> calls;
   std::uint64_t given = 0;
   std::uint64_t done = 0;
-  std::int64_t answerBy = 0;  // when the calls given so far are all late
+  std::deque<std::int64_t> answerBy;  // of each call not back yet, oldest first
   bool quit = false;
   bool givenUp = false;
 };
@@ -32,6 +32,7 @@ Guard::Guard(EngineClock& clock) : clock_(clock), shared_(std::make_shared<Share
       call = nullptr;  // what it held goes here, outside the lock
       lock.lock();
       ++shared->done;
+      if (!shared->answerBy.empty()) shared->answerBy.pop_front();
       clock.wake();
     }
   });
@@ -56,19 +57,25 @@ void Guard::post(std::function<void()> call, std::int64_t takesNs) {
     if (shared_->givenUp) return;
     shared_->calls.push_back(std::move(call));
     ++shared_->given;
-    shared_->answerBy = std::max(shared_->answerBy, clock_.nowNs() + takesNs + unansweredAfterNs);
+    shared_->answerBy.push_back(clock_.nowNs() + takesNs + unansweredAfterNs);
   }
   clock_.wake();
 }
 
-bool Guard::settle() {
+bool Guard::settle(std::uint64_t unfinished) {
   std::unique_lock lock(shared_->mutex);
-  if (shared_->givenUp) return false;
-  const std::uint64_t given = shared_->given;
-  if (clock_.waitUntil(lock, shared_->answerBy, [&] { return shared_->done >= given; })) return true;
-  shared_->givenUp = true;
-  shared_->calls.clear();
-  return false;
+  for (;;) {
+    if (shared_->givenUp) return false;
+    if (shared_->given - shared_->done <= unfinished) return true;
+    // Waits for the oldest call not back, until it is late.
+    const std::uint64_t done = shared_->done;
+    if (!clock_.waitUntil(lock, shared_->answerBy.front(),
+                          [&] { return shared_->done != done; })) {
+      shared_->givenUp = true;
+      shared_->calls.clear();
+      return false;
+    }
+  }
 }
 
 bool Guard::run(std::function<void()> call, std::int64_t takesNs) {

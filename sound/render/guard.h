@@ -31,9 +31,9 @@ class Guard {
   // Starts the call on the worker and goes on; `takesNs` is how long it may
   // rightly take. Calls run in the order they were given.
   void post(std::function<void()> call, std::int64_t takesNs = 0);
-  // Waits until every call given so far has come back: false when one is
-  // late by the rule above (the guard is then given up).
-  bool settle();
+  // Waits until at most `unfinished` calls given so far have not come back:
+  // false when one is late by the rule above (the guard is then given up).
+  bool settle(std::uint64_t unfinished = 0);
   // post() and settle().
   bool run(std::function<void()> call, std::int64_t takesNs = 0);
   bool givenUp() const;

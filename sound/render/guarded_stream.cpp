@@ -1,6 +1,7 @@
 #include "sound/render/guarded_stream.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace sound {
@@ -25,8 +26,17 @@ void forgetDeadStreams() {
 // stream, and the caller reads the rest once a call has come back.
 struct GuardedStream::Slot {
   std::unique_ptr<SampleStream> stream;
-  bool lost = false;
+  std::atomic<bool> lost = false;
 };
+
+namespace {
+
+// Writes handed to the worker and not yet done: the renderer goes on
+// meanwhile, and need not be woken together with the worker for every chunk
+// (with every core busy, that doubled the chances of a late chunk).
+constexpr std::uint64_t writesInFlight = 4;
+
+}  // namespace
 
 GuardedStream::GuardedStream(EngineClock& clock, StreamOpener open, const StreamShape& shape)
     : shape_(shape), open_(open), slot_(std::make_shared<Slot>()), guard_(clock) {
@@ -65,12 +75,12 @@ bool GuardedStream::opened() {
 bool GuardedStream::write(std::vector<std::int16_t> frames, std::int64_t takesNs) {
   if (!opened()) return false;
   const std::size_t count = frames.size() / shape_.channels;
-  const bool answered = guard_.run(
+  guard_.post(
       [slot = slot_, frames = std::move(frames), count] {
         if (!slot->lost) slot->lost = !slot->stream->write(frames.data(), count);
       },
       takesNs);
-  if (!answered || slot_->lost) markDead();
+  if (!guard_.settle(writesInFlight) || slot_->lost) markDead();
   return live_;
 }
 

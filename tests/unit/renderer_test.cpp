@@ -50,9 +50,17 @@ class ReleasingSource final : public sound::FrameSource {
 };
 
 // Each sample tells which of the source's frames it is: 1000 + frame / 2.
+// Once, at a given frame, it takes long to render, as a machine that does
+// not run the renderer's thread for a while.
 class CountingSource final : public sound::FrameSource {
  public:
+  CountingSource(VirtualClock& clock, std::int64_t stallAtFrame, std::int64_t stallNs)
+      : clock_(clock), stallAt_(stallAtFrame), stallNs_(stallNs) {}
   void render(std::int16_t* frames, std::size_t count) override {
+    if (frame_ >= stallAt_ && stallNs_ > 0) {
+      clock_.sleepUntil(clock_.nowNs() + stallNs_);
+      stallNs_ = 0;
+    }
     for (std::size_t i = 0; i < count; ++i, ++frame_) {
       frames[i] = static_cast<std::int16_t>(1000 + frame_ / 2 % 30000);
     }
@@ -61,6 +69,9 @@ class CountingSource final : public sound::FrameSource {
   void silence() override {}
 
  private:
+  VirtualClock& clock_;
+  std::int64_t stallAt_;
+  std::int64_t stallNs_;
   std::int64_t frame_ = 0;
 };
 
@@ -150,17 +161,16 @@ TEST_F(RendererTest, EventsComeAtTheirFrameToTheSourcesBlock) {
 }
 
 TEST_F(RendererTest, AStallIsRenderedIntoNothingAndTheSoundFadesBackInStep) {
-  CountingSource source;
+  // 213 ms into the tune, for 200 ms.
+  CountingSource source(clock, 40 * 256, 200 * ms);
   const sound::RenderShape shape{48000, 1, 256, 1, 60};
   const auto r = renderer(source, shape);
-  device.stallAtWrite = 40;  // 213 ms into the tune, for 200 ms
-  device.stallNs = 200 * ms;
   const std::int64_t start = clock.nowNs();
   r->start();
   clock.sleepUntil(start + 1000 * ms);
   r->stop();
 
-  // The write that stalled is heard late: the device ran dry meanwhile.
+  // The chunk rendered through the stall is heard late: the device ran dry.
   std::size_t stalled = 0;
   for (std::size_t k = 1; k < device.writes.size() && stalled == 0; ++k) {
     if (device.writes[k].heardNs > device.writes[k - 1].heardEndNs(48000)) stalled = k;
