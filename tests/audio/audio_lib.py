@@ -12,6 +12,7 @@ import tempfile
 import termios
 import threading
 import time
+import wave
 
 import numpy as np
 
@@ -26,6 +27,18 @@ F_SETPIPE_SZ = 1031
 # ALSA, and a fade of 5): held in the plain build; under the sanitizers,
 # which slow every step of the program, twice that.
 STOP_WITHIN_MS = 100 if os.environ.get("LIRKEL_SANITIZED") == "1" else 50
+
+
+def program_env(**settings):
+    """The environment the program runs with: the tests' own (the test
+    command gives them a home and a locale of their own), less the names of
+    the programs under test and any way to a sound server or an ALSA
+    configuration that the settings do not give."""
+    env = {name: value for name, value in os.environ.items() if not name.startswith("LIRKEL")}
+    for name in ("PULSE_SERVER", "PULSE_SINK", "ALSA_CONFIG_PATH", "PIPEWIRE_REMOTE"):
+        env.pop(name, None)
+    env.update(settings)
+    return env
 
 
 class PacedReader(threading.Thread):
@@ -153,13 +166,8 @@ class Machine:
         self.dir.cleanup()
 
     def env(self):
-        env = dict(os.environ)
-        env["HOME"] = self.home
-        env["XDG_CONFIG_HOME"] = self.home
-        env["XDG_RUNTIME_DIR"] = self.home  # no sound server here
-        env.pop("PULSE_SERVER", None)
-        env.pop("ALSA_CONFIG_PATH", None)
-        return env
+        # XDG_RUNTIME_DIR: no sound server here.
+        return program_env(HOME=self.home, XDG_CONFIG_HOME=self.home, XDG_RUNTIME_DIR=self.home)
 
     def path(self, name):
         return os.path.join(self.home, name)
@@ -236,6 +244,25 @@ class Machine:
 
 
 # ---- Analysis ---------------------------------------------------------------
+
+
+def read_wav(path):
+    """Samples as floats, channels mixed to one, with the file's rate and
+    channel count."""
+    with wave.open(path) as w:
+        rate, channels = w.getframerate(), w.getnchannels()
+        width = w.getsampwidth()
+        data = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(np.float64)
+    assert width == 2
+    return data.reshape(-1, channels).mean(axis=1), rate, channels
+
+
+def at_capture_rate(samples, rate):
+    """Resampled to the rate the analysis helpers count in."""
+    if rate == RATE:
+        return samples
+    times = np.arange(int(samples.size * RATE / rate)) / RATE
+    return np.interp(times, np.arange(samples.size) / rate, samples)
 
 
 def peak_frequency(samples, low, high, size=1 << 19):

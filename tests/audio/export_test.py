@@ -12,27 +12,15 @@ import subprocess
 import sys
 import time
 import unittest
-import wave
 
 import numpy as np
 
-from audio_lib import LIRKEL, LIRKEL_FONTLESS, RATE, Machine, peak_frequency, sound_onset, \
-    tone_segments
+from audio_lib import LIRKEL, LIRKEL_FONTLESS, RATE, Machine, at_capture_rate, peak_frequency, \
+    read_wav, sound_onset, tone_segments
 from synth_test import E4, G4, pitch_runs
 
 MS = RATE // 1000
 FONT = "/usr/share/sounds/sf2/default-GM.sf2"
-
-
-def read_wav(path):
-    """Samples as floats, channels mixed to one, with the file's rate and
-    channel count."""
-    with wave.open(path) as w:
-        rate, channels = w.getframerate(), w.getnchannels()
-        width = w.getsampwidth()
-        data = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(np.float64)
-    assert width == 2
-    return data.reshape(-1, channels).mean(axis=1), rate, channels
 
 
 def tune_pitches(samples):
@@ -40,14 +28,6 @@ def tune_pitches(samples):
     the last note (the release after it rings on and is left out)."""
     start = sound_onset(samples)
     return [pitch for pitch, _, _ in pitch_runs(samples[start:start + 770 * MS], [G4, E4])]
-
-
-def at_capture_rate(samples, rate):
-    """Resampled to the rate the analysis helpers count in."""
-    if rate == RATE:
-        return samples
-    times = np.arange(int(samples.size * RATE / rate)) / RATE
-    return np.interp(times, np.arange(samples.size) / rate, samples)
 
 
 class ExportMidi(unittest.TestCase):

@@ -2,7 +2,9 @@
 and its PulseAudio service, on a private D-Bus session) or PulseAudio, each
 with a null sink whose monitor is recorded, in a scratch XDG_RUNTIME_DIR.
 The program finds the server as any desktop program would: through the
-socket in its XDG_RUNTIME_DIR."""
+socket in its XDG_RUNTIME_DIR. The null sink can be split into two mono
+sinks, one on each of its channels, so that two players are recorded side
+by side by one recorder."""
 
 import os
 import shutil
@@ -14,7 +16,11 @@ import time
 
 import numpy as np
 
+from audio_lib import program_env
+
 RATE = 48000
+# The recorder's own rate, so that a hole the server leaves is exact zeros.
+NULL_SINK_SHAPE = f"rate={RATE} channels=2"
 
 
 def available(kind):
@@ -23,12 +29,12 @@ def available(kind):
     return all(shutil.which(tool) for tool in needed)
 
 
-def record_monitor(env, latency_ms):
-    """parec of the null sink's monitor: 16-bit mono samples on its output,
-    in chunks of about latency_ms."""
+def record_monitor(env, latency_ms, channels=1):
+    """parec of the null sink's monitor: 16-bit samples on its output,
+    channels interleaved, in chunks of about latency_ms."""
     return subprocess.Popen(
         ["parec", "-d", "nullsink.monitor", "--format=s16le", f"--rate={RATE}",
-         "--channels=1", f"--latency-msec={latency_ms}", "--raw"],
+         f"--channels={channels}", f"--latency-msec={latency_ms}", "--raw"],
         env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
 
 
@@ -43,11 +49,13 @@ RECORDER_LATENCY_MS = {"pulseaudio": 1, "pipewire": 5}
 
 
 class Recorder(threading.Thread):
-    """Records the null sink's monitor as 16-bit mono samples."""
+    """Records the null sink's monitor as 16-bit samples: one array, or one
+    a channel."""
 
-    def __init__(self, env, latency_ms):
+    def __init__(self, env, latency_ms, channels=1):
         super().__init__(daemon=True)
-        self.proc = record_monitor(env, latency_ms)
+        self.channels = channels
+        self.proc = record_monitor(env, latency_ms, channels)
         self.chunks = []
         self.flowing = threading.Event()
 
@@ -63,11 +71,19 @@ class Recorder(threading.Thread):
     def stop(self):
         time.sleep(0.3)  # the last samples on their way
         self.proc.terminate()
-        self.proc.wait(timeout=5)
+        try:
+            self.proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:  # a machine this busy: what came is enough
+            self.proc.kill()
+            self.proc.wait()
         self.join(timeout=5)
         self.proc.stdout.close()
         raw = b"".join(self.chunks)
-        return np.frombuffer(raw[: len(raw) // 2 * 2], dtype="<i2").astype(np.float64)
+        frame = 2 * self.channels
+        samples = np.frombuffer(raw[: len(raw) // frame * frame], dtype="<i2").astype(np.float64)
+        if self.channels == 1:
+            return samples
+        return [samples[channel::self.channels] for channel in range(self.channels)]
 
 
 class SoundServer:
@@ -81,10 +97,8 @@ class SoundServer:
         self.procs = []
 
     def env(self):
-        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
-                   XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
-        for name in ("PULSE_SERVER", "ALSA_CONFIG_PATH", "PIPEWIRE_REMOTE"):
-            env.pop(name, None)
+        env = program_env(XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
+                          XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
         if hasattr(self, "bus"):
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         return env
@@ -126,7 +140,7 @@ class SoundServer:
                 self._start([program])
         else:
             self._start(["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n",
-                         "-L", "module-null-sink sink_name=nullsink",
+                         "-L", f"module-null-sink sink_name=nullsink {NULL_SINK_SHAPE}",
                          "-L", "module-native-protocol-unix"])
         socket = os.path.join(self.runtime, "pulse", "native")
         deadline = time.monotonic() + 15
@@ -136,10 +150,17 @@ class SoundServer:
             time.sleep(0.05)
         else:
             raise RuntimeError(f"{self.kind} did not start")
-        if self.kind == "pipewire":
-            self._pactl("load-module", "module-null-sink", "sink_name=nullsink")
-        deadline = time.monotonic() + 10
-        while self._pactl("set-default-sink", "nullsink").returncode != 0:
+        # PipeWire's sink is loaded once its session manager answers, which
+        # on a busy machine can take some seconds.
+        deadline = time.monotonic() + 20
+        loaded = self.kind != "pipewire"
+        while True:
+            if not loaded:
+                made = self._pactl("load-module", "module-null-sink", "sink_name=nullsink",
+                                   *NULL_SINK_SHAPE.split())
+                loaded = made.returncode == 0
+            if loaded and self._pactl("set-default-sink", "nullsink").returncode == 0:
+                break
             if time.monotonic() > deadline:
                 raise RuntimeError("no null sink")
             time.sleep(0.05)
@@ -178,9 +199,25 @@ class SoundServer:
         self._end_servers()
         shutil.rmtree(self.dir, ignore_errors=True)
 
-    def record(self):
+    def split(self):
+        """Two mono sinks, "left" (now the default) and "right", onto the
+        null sink's two channels. Whatever the server or its recorder does
+        at a moment, a hiccup of a cycle, it does to both channels alike."""
+        for side, channel in (("left", "front-left"), ("right", "front-right")):
+            made = self._pactl("load-module", "module-remap-sink", f"sink_name={side}",
+                               "master=nullsink", "channels=1", "channel_map=mono",
+                               f"master_channel_map={channel}", "remix=no")
+            if made.returncode != 0:
+                raise RuntimeError(f"no sink {side}: {made.stderr}")
+        deadline = time.monotonic() + 10
+        while self._pactl("set-default-sink", "left").returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("no sink left")
+            time.sleep(0.05)
+
+    def record(self, channels=1):
         """A recorder of the sink, started and flowing."""
-        recorder = Recorder(self.env(), RECORDER_LATENCY_MS[self.kind])
+        recorder = Recorder(self.env(), RECORDER_LATENCY_MS[self.kind], channels)
         recorder.start()
         # A sink nobody records takes a moment to start a new stream.
         if not recorder.flowing.wait(timeout=10):

@@ -252,7 +252,10 @@ TEST(TheProgram, RedirectedOutputIsCompleteWhenASignalEndsTheRun) {
   Options options = pty::command({LIRKEL_PROGRAM, "Z20\"Cut short\"<first>C0<second>C0C0"});
   options.stdoutFile = path;
   Session session(options);
-  pause(700);
+  // Signalled once the first lyric is in the file (a sanitized build on a
+  // busy machine took over 700 ms to write it), or at 1.5 s, before the
+  // second is due.
+  for (int i = 0; i < 75 && fileText(path).find("first") == std::string::npos; ++i) pause(20);
   session.signal(SIGTERM);
   Event end;
   ASSERT_TRUE(session.waitEnd(end, 6000));

@@ -11,6 +11,7 @@
 
 #include "library/library_store.h"
 #include "text/codepage.h"
+#include "world.h"
 
 namespace {
 
@@ -50,12 +51,8 @@ TEST(LibraryStore, TheLibraryKeepsEveryRule) {
   EXPECT_FALSE(fault.found()) << describe(fault);
 }
 
-// A made-up library: the given lines from line 1 on, empty lines after them
-// and "<.>" last.
-std::vector<ShortText> madeUp;
-ShortText madeUpLine(std::uint16_t number) {
-  return number >= 1 && number <= madeUp.size() ? madeUp[number - 1] : ShortText();
-}
+// The made-up library: the given lines from line 1 on, empty lines after
+// them and "<.>" last.
 LibraryFault checkMadeUp(const std::vector<std::string>& lines) {
   madeUp.assign(libraryLineCount, ShortText());
   for (std::size_t i = 0; i < lines.size(); ++i) madeUp[i] = cp1252::utf8ToCp1252(lines[i]);

@@ -42,10 +42,6 @@ std::string rows(const std::vector<std::string>& texts) {
   return out;
 }
 
-std::vector<ShortText> madeUp;
-ShortText madeUpLine(std::uint16_t number) {
-  return number >= 1 && number <= madeUp.size() ? madeUp[number - 1] : ShortText();
-}
 
 const std::string prompt = "tryck <cr> ";
 

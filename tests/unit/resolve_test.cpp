@@ -48,10 +48,6 @@ std::uint16_t firstTitleBeginning(const std::string& start) {
   return 0;
 }
 
-std::vector<ShortText> madeUp;
-ShortText madeUpLine(std::uint16_t number) {
-  return number >= 1 && number <= madeUp.size() ? madeUp[number - 1] : ShortText();
-}
 // A made-up library with these lines at these numbers, the rest empty.
 void makeLibrary(const std::vector<std::pair<std::uint16_t, std::string>>& lines) {
   madeUp.assign(libraryLineCount, ShortText());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,11 +16,19 @@
 #include "player/player_state.h"
 #include "sound/outputs.h"
 #include "sound/recorder/recorder.h"
+#include "text/short_text.h"
 
 inline void freshProcess() {
   fake::reset();
   sound::recorder::reset();
   resetProgramState();
+}
+
+// A made-up song library for the functions that take one, its lines as a
+// test sets them.
+inline std::vector<ShortText> madeUp;
+inline ShortText madeUpLine(std::uint16_t number) {
+  return number >= 1 && number <= madeUp.size() ? madeUp[number - 1] : ShortText();
 }
 
 class FreshProcess : public ::testing::Test {

@@ -73,13 +73,30 @@ note_lengths() {
   awk '/midiOutShortMsg/ { if (on) printf "%d\n", $1 - on; on = ($4 == "90") ? $1 : 0 }' "$cwd/$1.log"
 }
 
-# check_timing <name> <notes> <lowest ms> <highest ms>
+# note_times <name>: milliseconds from the first note-on to each note-on,
+# and last to the end of the last note.
+note_times() {
+  awk '/midiOutShortMsg/ && $4 == "90" { if (first == "") first = $1; printf "%d\n", $1 - first }
+    /midiOutShortMsg/ && $4 == "80" { last = $1 } END { printf "%d\n", last - first }' "$cwd/$1.log"
+}
+
+# check_timing <name> <notes> <ms a note>: the notes keep to the tune's
+# timeline, as the program keeps absolute time: each starts within 25 ms of
+# its place after the first (a note-on that fails takes its error text
+# first) and the last ends within 15 ms of the tune's length; each sounds
+# for at least three quarters of its length and at most twice it (a note
+# that starts late is shorter).
 check_timing() {
-  local lengths
+  local lengths times
   lengths=$(note_lengths "$1")
+  times=$(note_times "$1")
   [ "$(printf '%s\n' "$lengths" | grep -c .)" -eq "$2" ] || fail "$1: not $2 timed notes: $lengths"
-  printf '%s\n' "$lengths" | awk -v lo="$3" -v hi="$4" '$1 < lo || $1 > hi { bad = 1 } END { exit bad }' ||
-    fail "$1: a note did not last $3-$4 ms: $(echo $lengths)"
+  printf '%s\n' "$times" | awk -v step="$3" -v notes="$2" '
+    { off = $1 - (NR - 1) * step; slack = NR > notes ? 15 : 25 }
+    off < -slack || off > slack { bad = 1 } END { exit bad }' ||
+    fail "$1: off the timeline of $3 ms a note (starts, then the end): $(echo $times)"
+  printf '%s\n' "$lengths" | awk -v step="$3" '$1 < step * 3 / 4 || $1 > 2 * step { bad = 1 } END { exit bad }' ||
+    fail "$1: a note did not last $(($3 * 3 / 4))-$((2 * $3)) ms: $(echo $lengths)"
 }
 
 open='midiOutGetNumDevs -> 1
@@ -99,7 +116,7 @@ $played
 $played
 midiOutClose handle=ok"
 # Six eighth notes of 128 ms each.
-check_timing notes 6 118 250
+check_timing notes 6 128
 
 # An instrument token changes the program after the opening one.
 run instrument -- I079G3E
@@ -122,12 +139,12 @@ midiOutShortMsg handle=ok 80 40 7f -> 0"
 busy='Stand-in error 67: device busy.\r\n'
 run one_fails LIRKEL_WINMM_SHORT_ERROR=2:67 -- G3EGEGE
 expect_output one_fails "$busy"
-check_timing one_fails 6 118 250
+check_timing one_fails 6 128
 # Every message fails: the program changes quietly, each note on and off
 # with a line.
 run all_fail LIRKEL_WINMM_SHORT_ERROR=0:67 -- I079G3E
 expect_output all_fail "$busy$busy$busy$busy"
-check_timing all_fail 2 118 250
+check_timing all_fail 2 128
 run open_fails LIRKEL_WINMM_OPEN_ERROR=4 -- G3E
 grep -q 'Stand-in error 4: device allocated' "$cwd/open_fails.out" || fail "open_fails: no error text"
 grep -q 'midiOutShortMsg' "$cwd/open_fails.calls" && fail "open_fails: messages sent without a connection"
