@@ -4,6 +4,7 @@
 
 #include "sound/linux/alsa_quiet.h"
 #include "sound/linux/huge_page_heap.h"
+#include "sound/linux/mapped_soundfont.h"
 #include "sound/linux/system_clock.h"
 #include "sound/linux/thread_signals.h"
 
@@ -56,6 +57,7 @@ Failure createSynth() {
     stopEngine();
     return "The synthesizer could not be started.";
   }
+  readSoundFontsMapped(fluid, running.settings, running.synth);
   running.source = std::make_unique<SynthSource>(fluid, running.synth);
   return {};
 }

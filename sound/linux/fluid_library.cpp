@@ -48,6 +48,9 @@ bool load(Library& l) {
       find(handle, "new_fluid_synth", l.new_synth) &&
       find(handle, "delete_fluid_synth", l.delete_synth) &&
       find(handle, "fluid_synth_sfload", l.synth_sfload) &&
+      find(handle, "new_fluid_defsfloader", l.new_defsfloader) &&
+      find(handle, "fluid_sfloader_set_callbacks", l.sfloader_set_callbacks) &&
+      find(handle, "fluid_synth_add_sfloader", l.synth_add_sfloader) &&
       find(handle, "fluid_synth_noteon", l.synth_noteon) &&
       find(handle, "fluid_synth_noteoff", l.synth_noteoff) &&
       find(handle, "fluid_synth_program_change", l.synth_program_change) &&

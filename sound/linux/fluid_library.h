@@ -18,6 +18,9 @@ struct Library {
   decltype(&::new_fluid_synth) new_synth;
   decltype(&::delete_fluid_synth) delete_synth;
   decltype(&::fluid_synth_sfload) synth_sfload;
+  decltype(&::new_fluid_defsfloader) new_defsfloader;
+  decltype(&::fluid_sfloader_set_callbacks) sfloader_set_callbacks;
+  decltype(&::fluid_synth_add_sfloader) synth_add_sfloader;
   decltype(&::fluid_synth_noteon) synth_noteon;
   decltype(&::fluid_synth_noteoff) synth_noteoff;
   decltype(&::fluid_synth_program_change) synth_program_change;
