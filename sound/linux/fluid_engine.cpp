@@ -52,6 +52,7 @@ Failure createSynth() {
   running.settings = fluid.new_settings();
   if (running.settings == nullptr) return "The synthesizer could not be started.";
   configureSynth(fluid, running.settings, playbackSampleRate);
+  fluid.settings_setint(running.settings, "synth.polyphony", SynthSource::tuneVoices);
   running.synth = fluid.new_synth(running.settings);
   if (running.synth == nullptr) {
     stopEngine();

@@ -57,6 +57,8 @@ bool load(Library& l) {
       find(handle, "fluid_synth_program_reset", l.synth_program_reset) &&
       find(handle, "fluid_synth_system_reset", l.synth_system_reset) &&
       find(handle, "fluid_synth_set_gain", l.synth_set_gain) &&
+      find(handle, "fluid_synth_set_polyphony", l.synth_set_polyphony) &&
+      find(handle, "fluid_synth_get_active_voice_count", l.synth_get_active_voice_count) &&
       find(handle, "fluid_synth_all_sounds_off", l.synth_all_sounds_off) &&
       find(handle, "fluid_synth_write_s16", l.synth_write_s16) &&
       find(handle, "new_fluid_player", l.new_player) &&

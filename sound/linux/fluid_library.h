@@ -27,6 +27,8 @@ struct Library {
   decltype(&::fluid_synth_program_reset) synth_program_reset;
   decltype(&::fluid_synth_system_reset) synth_system_reset;
   decltype(&::fluid_synth_set_gain) synth_set_gain;
+  decltype(&::fluid_synth_set_polyphony) synth_set_polyphony;
+  decltype(&::fluid_synth_get_active_voice_count) synth_get_active_voice_count;
   decltype(&::fluid_synth_all_sounds_off) synth_all_sounds_off;
   decltype(&::fluid_synth_write_s16) synth_write_s16;
   decltype(&::new_fluid_player) new_player;

@@ -38,7 +38,8 @@ void* openFont(const char* path) {
     return nullptr;
   }
   if (info.st_size > 0) {
-    void* map = mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* map =
+        mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (map != MAP_FAILED) file->bytes = static_cast<const unsigned char*>(map);
   }
   return file;
