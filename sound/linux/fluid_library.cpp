@@ -29,6 +29,18 @@ void silenceGlib() {
   dlclose(glib);  // gives back only the reference taken here
 }
 
+// The synthesizer renders into our own streams and never opens an audio
+// driver of FluidSynth's; registered, each would set up its settings in
+// every new settings object, ALSA's by looking through every sound card.
+void registerNoAudioDrivers(void* handle) {
+  using Register = int (*)(const char** drivers);
+  if (auto registerDrivers =
+          reinterpret_cast<Register>(dlsym(handle, "fluid_audio_driver_register"))) {
+    const char* none[] = {nullptr};
+    registerDrivers(none);
+  }
+}
+
 template <typename Function>
 bool find(void* handle, const char* name, Function& function) {
   function = reinterpret_cast<Function>(dlsym(handle, name));
@@ -36,7 +48,9 @@ bool find(void* handle, const char* name, Function& function) {
 }
 
 bool load(Library& l) {
-  void* handle = dlopen(LIRKEL_FLUIDSYNTH_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  // Its 60-odd libraries bind a function when it is first called: most are
+  // never called, and binding them all at once took some 2 ms more.
+  void* handle = dlopen(LIRKEL_FLUIDSYNTH_LIBRARY, RTLD_LAZY | RTLD_LOCAL);
   if (handle == nullptr) return false;
   const bool complete =
       find(handle, "fluid_set_log_function", l.set_log_function) &&
@@ -69,7 +83,10 @@ bool load(Library& l) {
       find(handle, "fluid_player_get_status", l.player_get_status);
 
   // The library stays loaded for the run: its threads may still be ending.
-  if (complete) silenceGlib();
+  if (complete) {
+    silenceGlib();
+    registerNoAudioDrivers(handle);
+  }
   return complete;
 }
 
