@@ -5,7 +5,8 @@ of snd_pcm_writei/snd_pcm_writen that carries an audible sample, and ALSA's
 "default" device is the null plugin (a per-run HOME/.asoundrc, no sound
 server). The figure is that stamp less the moment the process was spawned,
 both on the monotonic clock. Beside them, the text-only runs as whole
-processes against an empty C++ program linked with the same libraries.
+processes against an empty C++ program linked as the program is (the same
+shared libraries, the C++ runtime linked in when the program's is).
 
     bench/first_sample.py [--build DIR] [--runs N]
 
@@ -66,7 +67,11 @@ class Bench:
         source = self.path("empty.cpp")
         with open(source, "w") as f:
             f.write("int main() { return 0; }\n")
-        subprocess.run(["c++", "-O2", "-o", self.empty, source, "-Wl,--no-as-needed"]
+        # Linked as the program is: its shared libraries, and the C++
+        # runtime linked in when the program carries its own.
+        runtime = ([] if any("/libstdc++" in path for path in self.empty_libraries)
+                   else ["-static-libstdc++", "-static-libgcc"])
+        subprocess.run(["c++", "-O2", "-o", self.empty, source] + runtime + ["-Wl,--no-as-needed"]
                        + self.empty_libraries, check=True)
         with open(self.path(".asoundrc"), "w") as f:
             f.write('pcm.!default {\n type null\n}\n')
@@ -254,7 +259,8 @@ def report(lirkel, fontless, rounds, text_rounds=None):
         print(f"{name:26} {spread(ms)}")
     for name, ms in texts.items():
         print(f"{name:26} {spread(ms)}  (whole process)")
-    print(f"  the empty program links {libraries}")
+    print(f"  the empty program links {libraries}"
+          + ("" if "libstdc++" in libraries else " and carries the C++ runtime"))
     for note in missing:
         print(f"  {note}")
     figures = {**sounds, **texts}
