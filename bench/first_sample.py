@@ -160,11 +160,16 @@ def text_ms(bench, argv):
 
 
 def in_turns(commands, rounds, measure):
-    """Each command once a round, the first round a warm-up: {name: [figures]}."""
+    """Each command once a round, the first round a warm-up: {name: [figures]}.
+    The order turns by one each round, so that each command follows each
+    other equally often: a run after a heavy one (the FluidSynth command line
+    leaves the caches cold) would otherwise always be the same one's."""
     figures = {name: [] for name in commands}
+    names = list(commands)
     for round_number in range(rounds + 1):
-        for name, argv in commands.items():
-            figure = measure(argv)
+        turn = round_number % len(names)
+        for name in names[turn:] + names[:turn]:
+            figure = measure(commands[name])
             if round_number:
                 figures[name].append(figure)
     return figures
