@@ -63,13 +63,17 @@ bool GuardedStream::opened() {
 }
 
 bool GuardedStream::write(std::vector<std::int16_t> frames, std::int64_t takesNs) {
-  if (!opened()) return false;
+  if (settled_ && !live_) return false;
   const std::size_t count = frames.size() / shape_.channels;
   const bool answered = guard_.run(
       [slot = slot_, frames = std::move(frames), count] {
         if (!slot->lost) slot->lost = !slot->stream->write(frames.data(), count);
       },
       takesNs);
+  if (!settled_) {  // the opening came back first, in the same wait
+    settled_ = true;
+    live_ = answered;
+  }
   if (!answered || slot_->lost) markDead();
   return live_;
 }

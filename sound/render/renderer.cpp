@@ -44,7 +44,7 @@ Renderer::Renderer(EngineClock& clock, FrameSource& source, const RenderShape& s
       chunkNs_(std::int64_t{shape.chunkFrames} * nsPerSecond / shape.sampleRate),
       queueNs_(std::int64_t{shape.queueMs} * 1'000'000),
       stream_(std::move(stream)) {
-  live_ = stream_ != nullptr && stream_->opened();
+  live_ = stream_ != nullptr;  // until a write says otherwise: it may still be opening
   thread_ = clock_.startThread([this] { run(); });
 }
 
