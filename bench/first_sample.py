@@ -20,6 +20,7 @@ shim and the empty program are built here with cc and c++ (libasound2-dev).
 import argparse
 import os
 import platform
+import random
 import shutil
 import statistics
 import struct
@@ -161,14 +162,14 @@ def text_ms(bench, argv):
 
 def in_turns(commands, rounds, measure):
     """Each command once a round, the first round a warm-up: {name: [figures]}.
-    The order turns by one each round, so that each command follows each
-    other equally often: a run after a heavy one (the FluidSynth command line
-    leaves the caches cold) would otherwise always be the same one's."""
+    The order is shuffled each round (the same shuffles every time), so that
+    no command always follows the same one: a run right after a heavy one
+    (the FluidSynth command line leaves the caches cold) is slower."""
     figures = {name: [] for name in commands}
-    names = list(commands)
     for round_number in range(rounds + 1):
-        turn = round_number % len(names)
-        for name in names[turn:] + names[:turn]:
+        names = list(commands)
+        random.Random(round_number).shuffle(names)
+        for name in names:
             figure = measure(commands[name])
             if round_number:
                 figures[name].append(figure)
