@@ -218,15 +218,20 @@ TEST_F(RendererTest, TonesSentWhileTheStreamOpensWaitForItAndAreAllHeard) {
 }
 
 TEST_F(RendererTest, AStreamThatDoesNotOpenLeavesTheTonesInTimeInSilence) {
-  sound::ToneSource tones;
-  device.refuseOpen = true;
-  const auto r = renderer(tones, sound::ToneSource::shape(30));
-  const std::int64_t end = playTones(*r, clock.nowNs(), 4, 100);
-  r->finish(end);
-  EXPECT_FALSE(r->streaming());
-  EXPECT_TRUE(device.writes.empty());
-  EXPECT_GE(clock.nowNs(), end);
-  EXPECT_LE(clock.nowNs(), end + 20 * ms);
+  for (const bool hangs : {false, true}) {  // refused, or never answering
+    sound::forgetDeadStreams();
+    device.refuseOpen = !hangs;
+    device.hangOpen = hangs;
+    sound::ToneSource tones;
+    const auto r = renderer(tones, sound::ToneSource::shape(30));
+    const std::int64_t end = playTones(*r, clock.nowNs(), 15, 100);
+    r->finish(end);
+    EXPECT_FALSE(r->streaming());
+    EXPECT_TRUE(device.writes.empty());
+    EXPECT_GE(clock.nowNs(), end);
+    EXPECT_LE(clock.nowNs(), end + 20 * ms) << (hangs ? "hanging" : "refused");
+  }
+  device.release();
 }
 
 TEST_F(RendererTest, AStreamThatStopsAnsweringIsGivenUpAndTheTimeKept) {
