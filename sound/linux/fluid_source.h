@@ -16,12 +16,12 @@ class SynthSource final : public FrameSource {
   static constexpr RenderShape shape(unsigned queueMs) { return {48000, 2, 256, 64, queueMs}; }
 
   // A tune is one line of melody, but the release of its notes overlaps
-  // the notes after them: fast notes on a pad keep some 50 voices sounding
-  // (notes of 250 ms on FluidR3's), and more the faster they come. The
-  // synthesizer starts with tuneVoices, 2 MB less than FluidSynth's own
-  // 256 and quicker to create, and gets the 256 (as a MIDI file does at
-  // once) before a note could find fewer than spareVoices free: no voice is
-  // ever taken from a note still sounding that 256 would have left alone.
+  // the notes after them: notes of 250 ms on one of FluidR3's pads keep up
+  // to 48 voices sounding, and more the faster they come. The synthesizer
+  // starts with tuneVoices, 2 MB less than FluidSynth's own 256, and gets
+  // the 256 (as a MIDI file does at once) before a note could find fewer
+  // than spareVoices free: no voice is ever taken from a note still
+  // sounding that 256 would have left alone.
   static constexpr int tuneVoices = 64;
   static constexpr int fullVoices = 256;
   static constexpr int spareVoices = 16;
@@ -31,7 +31,7 @@ class SynthSource final : public FrameSource {
   void render(std::int16_t* frames, std::size_t count) override;
   void apply(const SoundEvent& event) override;
   void silence() override;
-  // Only while nothing renders.
+  // From outside the renderer, only while it does not render.
   void useFullVoices();
 
  private:

@@ -25,8 +25,8 @@ void reserveHugePageHeap() {
   static bool reserved = false;
   if (reserved) return;
   reserved = true;
-  // The heap grows, and is trimmed back, by the reserve at a time: what
-  // is freed stays in the huge pages rather than going back to the system.
+  // The heap grows by the reserve at a time and keeps that much free when
+  // trimmed: what is freed stays in the huge pages.
   if (mallopt(M_TOP_PAD, static_cast<int>(reserveBytes)) == 0) return;
   const std::uintptr_t before = heapEnd();
   void* probes[mostProbes];
