@@ -21,7 +21,6 @@ import argparse
 import os
 import platform
 import random
-import shutil
 import statistics
 import struct
 import subprocess
