@@ -12,15 +12,18 @@ and bench/lirkel_synth_steps; default: build/release, else the newest build-*
 or build/test-plain). --quick shortens the timing tune from 60 s to 15 s.
 --startup-only prints the start-up figures into the captured device alone,
 --servers those through the sound servers alone, both flags both. N is the
-number of rounds of each player (default 5; through the servers 7, with
+number of rounds of each player (default 11; through the servers 7, with
 --quick 3).
 
 Start-up figures (bench/startup.py), each beside its target:
+  first audible sample  process start to the first call that hands ALSA an
+                        audible sample (a preloaded stamp, ALSA's null
+                        device: bench/first_sample.py), one note, tones and
+                        synthesizer, beside timidity, the FluidSynth command
+                        line and aplay, as ratios to them
   whole process         wall time of the text-only runs (--version, the help
-                        text, the listing), beside an empty program
-  start to first sound  process start to the first audible sample, one note,
-                        tones and synthesizer, beside the FluidSynth command
-                        line and timidity when installed
+                        text, the listing), beside an empty C++ program
+                        linked with the same libraries
   peak memory           the largest resident set of the process
   synthesizer's start   opening the runtime, the synthesizer, the SoundFont,
                         the audio stream, each timed in the program's own code
@@ -125,7 +128,7 @@ def main():
     global LIRKEL, LIRKEL_FONTLESS
     parser = argparse.ArgumentParser()
     parser.add_argument("--build")
-    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--runs", type=int, default=11)
     parser.add_argument("--quick", action="store_true")
     parser.add_argument("--server-runs", type=int)
     parser.add_argument("--startup-only", action="store_true")
@@ -139,7 +142,7 @@ def main():
     only = args.startup_only or args.servers
     if args.startup_only or not only:
         startup.report(LIRKEL, LIRKEL_FONTLESS, os.path.join(build, "bench", "lirkel_synth_steps"),
-                       args.runs, 8 * args.runs)
+                       args.runs)
     if args.servers or not only:
         server_runs = args.server_runs or (3 if args.quick else 7)
         server_startup.report(LIRKEL, LIRKEL_FONTLESS, server_runs)

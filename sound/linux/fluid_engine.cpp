@@ -3,6 +3,8 @@
 #include "sound/linux/fluid_engine.h"
 
 #include "sound/linux/alsa_quiet.h"
+#include "sound/linux/huge_page_heap.h"
+#include "sound/linux/mapped_soundfont.h"
 #include "sound/linux/system_clock.h"
 #include "sound/linux/thread_signals.h"
 
@@ -46,14 +48,17 @@ Failure createSynth() {
   if (running.fluid == nullptr) return "The synthesizer could not be started.";
   const Library& fluid = *running.fluid;
   silenceMessages(fluid);
+  reserveHugePageHeap();  // before the synthesizer and its SoundFont allocate
   running.settings = fluid.new_settings();
   if (running.settings == nullptr) return "The synthesizer could not be started.";
   configureSynth(fluid, running.settings, playbackSampleRate);
+  fluid.settings_setint(running.settings, "synth.polyphony", SynthSource::tuneVoices);
   running.synth = fluid.new_synth(running.settings);
   if (running.synth == nullptr) {
     stopEngine();
     return "The synthesizer could not be started.";
   }
+  readSoundFontsMapped(fluid, running.settings, running.synth);
   running.source = std::make_unique<SynthSource>(fluid, running.synth);
   return {};
 }

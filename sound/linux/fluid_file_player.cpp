@@ -96,6 +96,8 @@ class SynthFilePlayer final : public MidiFilePlayer {
     Engine& e = engine();
     if (e.synth == nullptr) return notStarted;
     if (e.renderer != nullptr) e.renderer->stop();
+    // A file's chords and channels want every voice FluidSynth gives.
+    e.source->useFullVoices();
     // A file may use any channel: every channel gets its default instrument.
     e.fluid->synth_program_reset(e.synth);
     // A file's chords and channels add up: at the tunes' gain it would clip.

@@ -18,12 +18,17 @@ struct Library {
   decltype(&::new_fluid_synth) new_synth;
   decltype(&::delete_fluid_synth) delete_synth;
   decltype(&::fluid_synth_sfload) synth_sfload;
+  decltype(&::new_fluid_defsfloader) new_defsfloader;
+  decltype(&::fluid_sfloader_set_callbacks) sfloader_set_callbacks;
+  decltype(&::fluid_synth_add_sfloader) synth_add_sfloader;
   decltype(&::fluid_synth_noteon) synth_noteon;
   decltype(&::fluid_synth_noteoff) synth_noteoff;
   decltype(&::fluid_synth_program_change) synth_program_change;
   decltype(&::fluid_synth_program_reset) synth_program_reset;
   decltype(&::fluid_synth_system_reset) synth_system_reset;
   decltype(&::fluid_synth_set_gain) synth_set_gain;
+  decltype(&::fluid_synth_set_polyphony) synth_set_polyphony;
+  decltype(&::fluid_synth_get_active_voice_count) synth_get_active_voice_count;
   decltype(&::fluid_synth_all_sounds_off) synth_all_sounds_off;
   decltype(&::fluid_synth_write_s16) synth_write_s16;
   decltype(&::new_fluid_player) new_player;

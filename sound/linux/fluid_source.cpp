@@ -11,6 +11,10 @@ void SynthSource::render(std::int16_t* frames, std::size_t count) {
 void SynthSource::apply(const SoundEvent& event) {
   switch (event.kind) {
     case SoundEvent::Kind::noteOn:
+      if (voices_ < fullVoices &&
+          fluid_.synth_get_active_voice_count(synth_) + spareVoices > voices_) {
+        useFullVoices();
+      }
       fluid_.synth_noteon(synth_, event.channel, event.key, event.velocity);
       break;
     case SoundEvent::Kind::noteOff:
@@ -21,6 +25,12 @@ void SynthSource::apply(const SoundEvent& event) {
       break;
     case SoundEvent::Kind::tone:
       break;
+  }
+}
+
+void SynthSource::useFullVoices() {
+  if (voices_ < fullVoices && fluid_.synth_set_polyphony(synth_, fullVoices) == FLUID_OK) {
+    voices_ = fullVoices;
   }
 }
 

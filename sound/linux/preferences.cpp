@@ -23,9 +23,13 @@ OpenedMidi openThroughServer() { return fluid::openMidiOutput(throughServer); }
 OpenedMidi openThroughAlsa() { return fluid::openMidiOutput(throughAlsa); }
 
 std::unique_ptr<ToneOutput> tonesThroughServer() {
-  return server::running() ? openStreamTones(throughServer) : nullptr;
+  return server::running() ? openStreamTones(throughServer, Fallback::next) : nullptr;
 }
-std::unique_ptr<ToneOutput> tonesThroughAlsa() { return openStreamTones(throughAlsa); }
+// The last way before silence: a stream that does not open plays as the
+// silence after it would, so the tones need not wait for the opening.
+std::unique_ptr<ToneOutput> tonesThroughAlsa() {
+  return openStreamTones(throughAlsa, Fallback::silence);
+}
 
 constexpr MidiBackEnd midiBackEnds[] = {
     {"fluidsynth-server", synthThroughServer, openThroughServer, fluid::openFilePlayer,

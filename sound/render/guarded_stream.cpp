@@ -73,14 +73,20 @@ bool GuardedStream::opened() {
 }
 
 bool GuardedStream::write(std::vector<std::int16_t> frames, std::int64_t takesNs) {
-  if (!opened()) return false;
+  if (settled_ && !live_) return false;
   const std::size_t count = frames.size() / shape_.channels;
   guard_.post(
       [slot = slot_, frames = std::move(frames), count] {
         if (!slot->lost) slot->lost = !slot->stream->write(frames.data(), count);
       },
       takesNs);
-  if (!guard_.settle(writesInFlight) || slot_->lost) markDead();
+  // Before the opening is known, the first write waits for it to come back.
+  const bool answered = guard_.settle(settled_ ? writesInFlight : 0);
+  if (!settled_) {
+    settled_ = true;
+    live_ = answered;
+  }
+  if (!answered || slot_->lost) markDead();
   return live_;
 }
 

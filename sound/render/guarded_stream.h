@@ -27,7 +27,8 @@ class GuardedStream {
   bool opened();
   // Writes the frames (channels interleaved), which may rightly take
   // `takesNs`; false once the stream is lost or no longer answers, and for
-  // ever after: the stream stays silent.
+  // ever after: the stream stays silent. Before opened(), the frames wait
+  // behind the opening, and this waits for both.
   bool write(std::vector<std::int16_t> frames, std::int64_t takesNs);
   // Returns when what was written has played, or the stream is given up.
   void drain(std::int64_t takesNs);

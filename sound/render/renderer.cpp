@@ -44,7 +44,7 @@ Renderer::Renderer(EngineClock& clock, FrameSource& source, const RenderShape& s
       chunkNs_(std::int64_t{shape.chunkFrames} * nsPerSecond / shape.sampleRate),
       queueNs_(std::int64_t{shape.queueMs} * 1'000'000),
       stream_(std::move(stream)) {
-  live_ = stream_ != nullptr && stream_->opened();
+  live_ = stream_ != nullptr;  // until a write says otherwise: it may still be opening
   thread_ = clock_.startThread([this] { run(); });
 }
 
@@ -187,8 +187,9 @@ void Renderer::write(std::vector<std::int16_t> samples, std::unique_lock<std::mu
   live_ = written;
   // The stream plays from its first chunk on: when that came late (the
   // machine was busy, the device slow to start), the tune is heard that
-  // much later throughout, rather than cut at its start.
-  if (first) earOriginNs_ = std::max(earOriginNs_, clock_.nowNs());
+  // much later throughout, rather than cut at its start. A stream that
+  // never took it (it did not open) leaves the tune in its own time.
+  if (first && written) earOriginNs_ = std::max(earOriginNs_, clock_.nowNs());
 }
 
 // Renders the next chunk, every event due in it at its frame, into the

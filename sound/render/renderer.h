@@ -43,7 +43,9 @@ class Renderer {
   // The fade of a stop, and of the sound coming back after a stall.
   static constexpr unsigned fadeMs = 5;
 
-  // Renders into the stream, or, without one, into nothing in time.
+  // Renders into the stream, or, without one, into nothing in time. The
+  // stream may still be opening: the first chunk waits behind it, and the
+  // tune is heard from when that was written.
   Renderer(EngineClock& clock, FrameSource& source, const RenderShape& shape,
            std::unique_ptr<GuardedStream> stream);
   ~Renderer();  // stops as stop() does

@@ -70,7 +70,9 @@ depends=$(field Depends)
 depend_names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/[[:space:]]//g')
 needed=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 for library in $needed; do
-  path=$(ldd "$program" | awk -v lib="$library" '$1 == lib { print $3 }')
+  # The dynamic loader is listed by its path (the C++ runtime, linked in,
+  # names it for its thread-local storage).
+  path=$(ldd "$program" | awk -v lib="$library" '$1 == lib { print $3 } $1 ~ ("/" lib "$") { print $1 }')
   owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(realpath "$path")" 2>/dev/null || true)
   owner=${owner%%:*}
   [ -n "$owner" ] || { fail "no package holds $library ($path)"; continue; }

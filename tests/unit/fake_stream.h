@@ -16,6 +16,7 @@ struct FakeDevice {
   // What the test scripts.
   bool refuseOpen = false;
   bool hangOpen = false;
+  std::int64_t openTakesNs = 0;
   int loseAtWrite = -1;  // that write and every later one fail
   int stallAtWrite = -1;
   std::int64_t stallNs = 0;
@@ -102,6 +103,7 @@ inline std::unique_ptr<sound::SampleStream> FakeDevice::open(const sound::Stream
   FakeDevice& d = current();
   ++d.opens;
   if (d.hangOpen) d.hang();
+  d.clock->sleepUntil(d.clock->nowNs() + d.openTakesNs);
   if (d.refuseOpen) return nullptr;
   d.channels = shape.channels;
   d.rate = shape.sampleRate;

@@ -210,6 +210,40 @@ TEST_F(RendererTest, ALostStreamLeavesTheTuneInTime) {
   EXPECT_LT(clock.nowNs(), first + 2500 * ms + Renderer::longestTailNs);
 }
 
+TEST_F(RendererTest, TonesSentWhileTheStreamOpensWaitForItAndAreAllHeard) {
+  sound::ToneSource tones;
+  device.openTakesNs = 15 * ms;
+  const auto r = renderer(tones, sound::ToneSource::shape(30));  // still opening
+  const std::int64_t first = clock.nowNs();
+  r->finish(playTones(*r, first, 4, 100));
+  ASSERT_FALSE(device.writes.empty());
+  EXPECT_EQ(device.writes.front().atNs, first + 15 * ms);  // right behind the opening
+  std::int64_t heard = device.writes.front().atNs;
+  for (const FakeDevice::Write& w : device.writes) {
+    EXPECT_EQ(w.heardNs, heard) << "a part was skipped or the device ran dry";
+    heard = w.heardEndNs(48000);
+  }
+  EXPECT_GE(device.samples.size(), 400u * 48);
+  EXPECT_GE(clock.nowNs(), first + 15 * ms + 400 * ms);
+}
+
+TEST_F(RendererTest, AStreamThatDoesNotOpenLeavesTheTonesInTimeInSilence) {
+  for (const bool hangs : {false, true}) {  // refused, or never answering
+    sound::forgetDeadStreams();
+    device.refuseOpen = !hangs;
+    device.hangOpen = hangs;
+    sound::ToneSource tones;
+    const auto r = renderer(tones, sound::ToneSource::shape(30));
+    const std::int64_t end = playTones(*r, clock.nowNs(), 15, 100);
+    r->finish(end);
+    EXPECT_FALSE(r->streaming());
+    EXPECT_TRUE(device.writes.empty());
+    EXPECT_GE(clock.nowNs(), end);
+    EXPECT_LE(clock.nowNs(), end + 20 * ms) << (hangs ? "hanging" : "refused");
+  }
+  device.release();
+}
+
 TEST_F(RendererTest, AStreamThatStopsAnsweringIsGivenUpAndTheTimeKept) {
   sound::ToneSource tones;
   const auto r = renderer(tones, sound::ToneSource::shape(40));
