@@ -104,6 +104,24 @@ class Through:
         self.assertLess(samples.size / MS, 10000 + 1500)
         self.assertEqual(digital_silences(samples, 1), [])
 
+    def test_the_check_finds_the_server_and_the_device_can_name_it(self):
+        with SoundServer(self.kind) as server:
+            checks = [subprocess.run([LIRKEL, "--sound-check"] + args, env=server.env(),
+                                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                     timeout=30)
+                      for args in ([], ["--device=pulse", "--sound=tones"])]
+        socket = os.path.join(server.runtime, "pulse", "native")
+        for run in checks:
+            self.assertEqual((run.returncode, run.stderr), (0, ""))
+            self.assertIn(f"\nA sound server's socket: {socket}.\n", run.stdout)
+        self.assertTrue(checks[0].stdout.endswith("\nPlays the synthesizer through the sound server.\n"),
+                        checks[0].stdout)
+        self.assertTrue(checks[1].stdout.endswith(
+            "\nPassed over the synthesizer through the sound server: tones were chosen.\n"
+            "Passed over the synthesizer through ALSA: tones were chosen.\n"
+            "Plays tones through the sound server.\n"), checks[1].stdout)
+        self.assertNotIn("The ALSA device", checks[1].stdout)
+
     def test_a_server_that_goes_away_or_stops_answering_leaves_the_time_kept(self):
         # Gone: its socket closes. Stopped: its socket stays and nothing
         # comes back. Either way the 3 s tune keeps its time in silence.
@@ -163,17 +181,34 @@ class StaleServer(unittest.TestCase):
             stale = socket.socket(socket.AF_UNIX)
             stale.bind(os.path.join(runtime, "pulse", "native"))
             stale.close()
-            env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime)
-            env.pop("PULSE_SERVER", None)
+            with open(os.path.join(runtime, ".asoundrc"), "w") as f:
+                f.write("pcm.!default {\n type hw\n card 63\n}\n")  # no card either
+            env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime,
+                       XDG_DATA_HOME=os.path.join(runtime, "data"))
+            for own in ("PULSE_SERVER", "LIRKEL_SOUND", "LIRKEL_SOUNDFONT", "LIRKEL_DEVICE",
+                        "LIRKEL_VOLUME"):
+                env.pop(own, None)
             started = time.monotonic()
             run = subprocess.run([LIRKEL, "G3EGEGE"], env=env, stdin=subprocess.DEVNULL,
                                  capture_output=True, timeout=30)
             seconds = time.monotonic() - started
+            check = subprocess.run([LIRKEL, "--sound-check"], env=env, stdin=subprocess.DEVNULL,
+                                   capture_output=True, text=True, timeout=30)
         self.assertEqual(run.returncode, 0)
         self.assertEqual(run.stdout, b"")
         self.assertEqual(run.stderr, SILENT)
         self.assertGreater(seconds, 0.768)
         self.assertLess(seconds, 0.768 + 0.4)
+        # The check finds the socket, and says the server did not take a stream.
+        self.assertEqual((check.returncode, check.stderr), (1, ""))
+        self.assertIn(f"\nA sound server's socket: {runtime}/pulse/native.\n", check.stdout)
+        self.assertTrue(check.stdout.endswith(
+            "\nTried the synthesizer through the sound server: No audio device could be opened "
+            "for MIDI output.\n"
+            "Tried the synthesizer through ALSA: No audio device could be opened for MIDI output.\n"
+            "Tried tones through the sound server: it did not open.\n"
+            "Tried tones through ALSA: it did not open.\n"
+            "Plays nothing audible: silence that keeps the tune's time.\n"), check.stdout)
 
 
 if __name__ == "__main__":

@@ -83,7 +83,9 @@ class SoundServer:
     def env(self):
         env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
                    XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
-        for name in ("PULSE_SERVER", "ALSA_CONFIG_PATH", "PIPEWIRE_REMOTE"):
+        env["XDG_DATA_HOME"] = os.path.join(self.home, ".local", "share")
+        for name in ("PULSE_SERVER", "ALSA_CONFIG_PATH", "PIPEWIRE_REMOTE", "LIRKEL_SOUND",
+                     "LIRKEL_SOUNDFONT", "LIRKEL_DEVICE", "LIRKEL_VOLUME"):
             env.pop(name, None)
         if hasattr(self, "bus"):
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
