@@ -145,12 +145,9 @@ std::unique_ptr<ToneOutput> openTones() {
 
 bool hasRenderer() { return state().script.renderer; }
 
-Failure render(const Recording&, std::int64_t endMs, SampleSink& sink, std::string& about) {
+Failure render(const Recording&, std::int64_t endMs, SampleSink& sink, std::string&) {
   fake::record("render", {endMs});
-  if (!state().script.renderFailure.empty()) {
-    about = state().script.renderFailureAbout;
-    return state().script.renderFailure;
-  }
+  if (!state().script.renderFailure.empty()) return state().script.renderFailure;
   sink.start(1000, 1);
   // In blocks of 100 frames, as a renderer hands them over.
   for (std::int64_t at = 0; at < endMs; at += 100) {

@@ -32,7 +32,6 @@ struct Script {
   // A renderer of MIDI into samples: one frame a millisecond, each 1000.
   bool renderer = false;
   std::string renderFailure;  // answered by it instead, when not empty
-  std::string renderFailureAbout;  // the file that failure is about
 };
 
 // A message as the MIDI output took it: when it came, and when it is due.

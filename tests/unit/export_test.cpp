@@ -270,36 +270,21 @@ TEST_F(Export, AWavFileIsWrittenAsItIsRenderedOrAsTonesWhenTheRendererFails) {
   EXPECT_TRUE(fake::unfinishedFiles().empty());
 }
 
-// The choice of sound holds for the file too: the volume scales every
-// sample, tones are tones, and a SoundFont that fails is named.
-TEST_F(Export, AWavFileTakesTheChosenVolumeAndSoundAndNamesTheSoundFontThatFailed) {
-  for (const auto& [volume, sample] : {std::pair{"50", 500}, std::pair{"0", 0}}) {
-    freshProcess();
-    sound::recorder::script().renderer = true;
-    fake::script().arguments = {"--volume", volume, "--export", "six.wav", "G3EGEGE"};
-    EXPECT_EQ(programMain(), 0);
-    EXPECT_EQ(readWav(fake::files()["six.wav"]).samples, std::vector<std::int16_t>(768, sample));
-  }
-  freshProcess();
+// The choice of sound holds for the file too: tones are tones, at the
+// volume chosen.
+TEST_F(Export, AWavFileTakesTheChosenSoundAndVolume) {
   sound::recorder::script().renderer = true;
   fake::script().arguments = {"--sound=tones", "--volume=50", "--export", "six.wav", "G3EGEGE"};
   EXPECT_EQ(programMain(), 0);
   EXPECT_TRUE(fake::callsNamed("render").empty());
-  const Wav tones = readWav(fake::files()["six.wav"]);
-  EXPECT_EQ(tones.rate, 48000u);
-  const auto loudest = *std::max_element(tones.samples.begin(), tones.samples.end());
+  const Wav half = readWav(fake::files()["six.wav"]);
+  EXPECT_EQ(half.rate, 48000u);
   freshProcess();
   fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
   EXPECT_EQ(programMain(), 0);
   const Wav full = readWav(fake::files()["six.wav"]);
-  EXPECT_NEAR(loudest, *std::max_element(full.samples.begin(), full.samples.end()) / 2.0, 1);
-
-  freshProcess();
-  sound::recorder::script().renderer = true;
-  sound::recorder::script().renderFailure = "There is no such SoundFont file.";
-  sound::recorder::script().renderFailureAbout = "/my.sf2";
-  fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
-  EXPECT_EQ(programMain(), 0);
-  EXPECT_EQ(fake::errors(),
-            "lirkel: /my.sf2: There is no such SoundFont file. six.wav gets the tones instead.\n");
+  ASSERT_EQ(half.samples.size(), full.samples.size());
+  for (std::size_t i = 0; i < full.samples.size(); ++i) {
+    ASSERT_NEAR(half.samples[i], full.samples[i] / 2.0, 0.5) << i;
+  }
 }
