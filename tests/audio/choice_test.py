@@ -12,13 +12,16 @@ import wave
 import numpy as np
 
 from audio_lib import LIRKEL, LIRKEL_BARE, LIRKEL_FONTLESS, NO_SOUNDFONTS, RATE, Machine, \
-    band_level, peak_frequency, tone_segments
+    band_level, peak_frequency, sound_onset, tone_segments
 
 MS = RATE // 1000
 SYSTEM = "/usr/share/sounds/sf2"
 FLUID = SYSTEM + "/FluidR3_GM.sf2"
 TIM = SYSTEM + "/TimGM6mb.sf2"
 DEFAULT = SYSTEM + "/default-GM.sf2"
+# The tune's time in silence is kept to this: the plain build's 20 ms, and
+# twice that under the sanitizers, which slow the program's every step.
+SILENCE_WITHIN_S = 0.040 if os.environ.get("LIRKEL_SANITIZED") == "1" else 0.020
 SILENT = "lirkel: No audio device could be opened: the tune keeps its time in silence.\n"
 
 
@@ -42,8 +45,10 @@ def wav(path):
 
 def piano_profile(samples):
     """How strong harmonics 2 to 6 of a piano's middle C are against the
-    first, in dB, over its steady part: a SoundFont's fingerprint."""
-    mono = samples.reshape(-1, 2).mean(axis=1)[int(0.05 * RATE):int(0.45 * RATE)]
+    first, in dB, over 300 ms from its strike: a SoundFont's fingerprint."""
+    mono = samples.reshape(-1, 2).mean(axis=1)
+    start = sound_onset(mono) + 30 * MS
+    mono = mono[start:start + 300 * MS]
     first = band_level(mono, 261.63)
     return np.array([20 * np.log10(band_level(mono, k * 261.63) / first) for k in range(2, 7)])
 
@@ -78,8 +83,8 @@ class SoundFonts(unittest.TestCase):
         # The switch over the variable; the user's folder where the system has none.
         switched = self.piano(LIRKEL, ["--soundfont", FLUID], env={"LIRKEL_SOUNDFONT": TIM})
         own = self.piano(LIRKEL_FONTLESS, setup=own_font)
-        np.testing.assert_allclose(switched, system, atol=0.5)
-        np.testing.assert_allclose(own, tim, atol=0.5)
+        np.testing.assert_allclose(switched, system, atol=1)
+        np.testing.assert_allclose(own, tim, atol=1)
 
     def test_a_named_font_that_is_missing_a_folder_or_broken_gives_one_line_and_tones(self):
         with Machine("file") as machine:
@@ -123,7 +128,7 @@ class WhatPlays(unittest.TestCase):
             silent = quickest(["--sound=silent", "G3EGEGE"])
             self.assertEqual((silent.returncode, silent.stderr), (0, ""))
             self.assertFalse(os.path.exists(machine.capture))  # no device was opened
-            self.assertAlmostEqual(silent.seconds - start_up, 0.768, delta=0.020)
+            self.assertAlmostEqual(silent.seconds - start_up, 0.768, delta=SILENCE_WITHIN_S)
             off = machine.run(LIRKEL, ["--sound=off", "yesterday"], env={"LIRKEL_VOLUME": "80"})
             self.assertEqual((off.returncode, off.stderr), (0, ""))
             self.assertLess(off.seconds, 0.2)
