@@ -119,6 +119,10 @@ void writeTextLine(const ShortText& text) {
 }
 
 std::string message(std::string_view english, std::initializer_list<std::string_view> values) {
+  return messageWith(english, std::vector<std::string>(values.begin(), values.end()));
+}
+
+std::string messageWith(std::string_view english, const std::vector<std::string>& values) {
   const std::string format = platform::translated(english);
   std::string text;
   auto value = values.begin();

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/short_text.h"
 
@@ -55,6 +56,7 @@ void writeTextLine(const ShortText& text);
 // One of the program's own messages, given in English, in the user's
 // language, each "%s" in it filled with the next value.
 std::string message(std::string_view english, std::initializer_list<std::string_view> values = {});
+std::string messageWith(std::string_view english, const std::vector<std::string>& values);
 // A problem the run carries on after (a sound device, a file that cannot
 // play), in the user's language: on Linux on standard error, naming the file
 // it is about. An empty text says nothing.

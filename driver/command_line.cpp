@@ -14,7 +14,7 @@ struct Switch {
   Value value;
 };
 
-constexpr std::array<Switch, 11> switches = {{
+constexpr std::array<Switch, 16> switches = {{
     {"--help", Value::none},
     {"-h", Value::none},
     {"--version", Value::none},
@@ -25,6 +25,11 @@ constexpr std::array<Switch, 11> switches = {{
     {"--on-success", Value::required},
     {"--on-failure", Value::required},
     {"--if-longer", Value::required},
+    {"--sound", Value::required},
+    {"--soundfont", Value::required},
+    {"--device", Value::required},
+    {"--volume", Value::required},
+    {"--sound-check", Value::none},
     {"--", Value::none},
 }};
 
@@ -41,6 +46,15 @@ bool looksLikeSwitch(const std::string& argument) {
 
 bool isRunSwitch(std::string_view name) {
   return name == "--on-success" || name == "--on-failure" || name == "--if-longer";
+}
+
+// The switch's place in the line when it chooses the sound, else null.
+std::optional<std::string>* soundSwitch(CommandLine& line, std::string_view name) {
+  if (name == "--sound") return &line.sound;
+  if (name == "--soundfont") return &line.soundFont;
+  if (name == "--device") return &line.device;
+  if (name == "--volume") return &line.volume;
+  return nullptr;
 }
 
 CommandLine failed(std::string error) {
@@ -121,10 +135,15 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments) {
       }
       continue;
     }
-    const Task task = name == "--titles" ? Task::titles
-                      : name == "--check" ? Task::check
-                      : name == "--run"   ? Task::run
-                                          : Task::exportTune;
+    if (std::optional<std::string>* chosen = soundSwitch(line, name)) {
+      *chosen = value;  // the last one given counts
+      continue;
+    }
+    const Task task = name == "--titles"        ? Task::titles
+                      : name == "--check"       ? Task::check
+                      : name == "--run"         ? Task::run
+                      : name == "--sound-check" ? Task::soundCheck
+                                                : Task::exportTune;
     if (!taskSwitch.empty() && line.task != task) {
       return failed(message("'%s' cannot be used with '%s'", {name, taskSwitch}));
     }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-enum class Task { play, help, version, titles, exportTune, check, run };
+enum class Task { play, help, version, titles, exportTune, check, run, soundCheck };
 
 struct CommandLine {
   Task task = Task::play;
@@ -26,6 +26,11 @@ struct CommandLine {
   std::optional<std::string> onSuccess;
   std::optional<std::string> onFailure;
   std::int64_t ifLongerMs = 0;
+  // The sound switches as given (read by chooseSound, driver/sound_switches.h).
+  std::optional<std::string> sound;
+  std::optional<std::string> soundFont;
+  std::optional<std::string> device;
+  std::optional<std::string> volume;
   // Empty, or what is wrong with the line, as the first line of the error.
   std::string usageError;
 };

@@ -12,6 +12,7 @@
 #include "midi/midi_out.h"
 #include "platform/platform.h"
 #include "player/interpreter.h"
+#include "sound/choice.h"
 #include "sound/midi_file_writer.h"
 #include "sound/outputs.h"
 #include "sound/recording.h"
@@ -103,7 +104,13 @@ class WavFile final : public sound::SampleSink {
   bool take(const std::vector<std::int16_t>& samples) override {
     dataBytes_ += samples.size() * 2;
     if (tooLong()) return false;
-    sound::wavData(samples, bytes_);
+    if (sound::choice().volumePercent < 100) {
+      scaled_ = samples;
+      sound::applyVolume(scaled_.data(), scaled_.size());
+      sound::wavData(scaled_, bytes_);
+    } else {
+      sound::wavData(samples, bytes_);
+    }
     file_.append(bytes_);
     return file_.problem().empty();
   }
@@ -119,6 +126,7 @@ class WavFile final : public sound::SampleSink {
   unsigned channels_ = 0;
   std::uint64_t dataBytes_ = 0;
   std::vector<std::uint8_t> bytes_;  // of one block at a time
+  std::vector<std::int16_t> scaled_;  // the block at the chosen volume
 };
 
 // Writes the tune into the file and answers its playing time.
@@ -132,10 +140,13 @@ std::int64_t writeTune(FileKind kind, const Resolved& tune, const std::string& p
   }
   if (sound::canRenderMidi()) {
     const std::int64_t lengthMs = recordMidi(tune, recording);
-    const sound::Failure failure = sound::renderMidi(recording, lengthMs, wav);
+    std::string about;  // the SoundFont, when the failure is about it
+    const sound::Failure failure = sound::renderMidi(recording, lengthMs, wav, about);
     if (!failure) return lengthMs;
     // As a run that plays does: one line, then the tones.
-    writeError(message("%s: %s It gets the tones instead.", {path, platform::translated(*failure)}));
+    const std::string why = platform::translated(*failure);
+    writeError(about.empty() ? message("%s: %s It gets the tones instead.", {path, why})
+                             : message("%s: %s %s gets the tones instead.", {about, why, path}));
     recording.clear();
   }
   sound::ToneRecording tones(wav);

@@ -6,11 +6,13 @@
 #include "driver/identity.h"
 #include "driver/run.h"
 #include "driver/songbook_switches.h"
+#include "driver/sound_switches.h"
 #include "driver/usage.h"
 #include "library/songbook.h"
 #include "library/resolve.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
+#include "sound/choice.h"
 #include "sound/outputs.h"
 #include "player/interpreter.h"
 #include "player/player_state.h"
@@ -39,7 +41,7 @@ void reportCutArguments(const std::vector<std::string>& arguments) {
 }
 
 unsigned char signalAndClock() {
-  sound::openToneOutput()->tone(400, 400);
+  sound::openToneOutput().output->tone(400, 400);
   return waitKeyShowingClock();
 }
 
@@ -66,6 +68,7 @@ void resetProgramState() {
   resetPlayerState();
   resetMidiOut();
   sound::closeAll();
+  sound::choose({});
   forgetOwnSongs();
   consoleState = ConsoleState{};
 }
@@ -82,14 +85,20 @@ int programMain() {
   switch (line.task) {
     case Task::help: showUsage(); return 0;
     case Task::version: showVersion(); return 0;
-    case Task::run: return runAndPlay(line);
     default: break;
   }
+  // Before anything sounds, and before --run's command: a wrong choice is
+  // told at once.
+  if (line.task != Task::titles && line.task != Task::check) {
+    if (const std::string problem = chooseSound(line); !problem.empty()) return usageError(problem);
+  }
+  if (line.task == Task::run) return runAndPlay(line);
   startConsole();
   switch (line.task) {
     case Task::titles: writeTitles(); return 0;
     case Task::check: return checkSongbooks(line.operands);
     case Task::exportTune: return exportTune(line.exportFile, line.operands);
+    case Task::soundCheck: return checkSound(line.operands);
     default: break;
   }
   joinedArgument = joinArguments(line.operands);

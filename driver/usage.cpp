@@ -33,6 +33,7 @@ void showUsage() {
       "  or:  lirkel --run [--on-success TUNE] [--on-failure TUNE]\n"
       "                    [--if-longer SECONDS] COMMAND [ARG...]\n"
       "  or:  lirkel --check [FILE...]\n"
+      "  or:  lirkel --sound-check [TUNE...]\n"
       "  or:  lirkel --titles | --help | --version\n"
       "Play a tune and exit: note text, or a song found by the first five letters\n"
       "of its title. A key stops the music. Made for the end of long jobs:\n"
@@ -77,9 +78,23 @@ void showUsage() {
       {defaultSuccessTune, defaultFailureTune}));
   writeLines(message(
       "\n"
+      "Sound (switches before the tune, for a tune, --run and --export):\n"
+      "  --sound=synth|tones|silent|off  what plays (LIRKEL_SOUND): the synthesizer,\n"
+      "                          tones, silence that keeps the time, or nothing\n"
+      "                          and at once; by default the synthesizer when it\n"
+      "                          can play, else tones, else silence\n"
+      "  --soundfont FILE        the synthesizer's SoundFont (LIRKEL_SOUNDFONT)\n"
+      "  --device NAME           an ALSA device, or pulse for the sound server\n"
+      "                          (LIRKEL_DEVICE)\n"
+      "  --volume N              0 to 100 percent of the usual level (LIRKEL_VOLUME)\n"
+      "  --sound-check [TUNE...] say what a tune plays through and why, then play\n"
+      "                          the tune when one is given\n"));
+  writeLines(message(
+      "\n"
       "Exit status: 0 after a tune, a listing or help; 1 when --export or --check\n"
-      "fails; 2 for a wrong command line; with --run the command's status (127:\n"
-      "no such command, 126: it cannot be run); 128+N after signal N (130: Ctrl+C).\n"));
+      "fails, or --sound-check finds nothing audible; 2 for a wrong command line;\n"
+      "with --run the command's status (127: no such command, 126: it cannot be\n"
+      "run); 128+N after signal N (130: Ctrl+C).\n"));
   const std::string songs = folder(platform::userDataDirectory(), "lirkel/songs/");
   const std::string sharedSongs = folder(platform::programDataDirectory(), "songs/");
   writeLines(message(

@@ -11,8 +11,9 @@ void openMidiOut() {
   sound::OpenedMidi opened = sound::openMidiOutput();
   midiOutState.available = opened.output != nullptr;
   if (opened.output == nullptr) {
-    // No device at all says nothing; a device that would not open says why.
-    if (opened.failure) reportProblem(*opened.failure);
+    // No device at all says nothing; a device that would not open says why,
+    // naming the file or device it is about.
+    if (opened.failure) reportProblem(*opened.failure, opened.about);
     return;
   }
   connectMidiOut(std::move(opened.output));

@@ -190,7 +190,10 @@ unsigned char playNotationSpeaker(bool echo, ShortText argument) {
   std::uint16_t foundLine = 0;
   std::uint16_t randomLine = 0;
   resolveArgument(echo, argument, foundLine, randomLine);
-  const std::unique_ptr<sound::ToneOutput> speaker = sound::openToneOutput();
+  sound::OpenedTones opened = sound::openToneOutput();
+  // Why nothing audible plays, or why the synthesizer before found no device.
+  if (opened.failure) reportProblem(*opened.failure, opened.about);
+  const std::unique_ptr<sound::ToneOutput> speaker = std::move(opened.output);
   const unsigned char answer = runLines(Variant{speaker.get()}, echo, argument, foundLine, randomLine, 0);
   if (answer != 0) speaker->stop();  // a key: at once, not to the end of its note
   return answer;

@@ -10,4 +10,9 @@ namespace sound {
 
 using Failure = std::optional<std::string>;
 
+// Marks an English text of the sound back ends that is shown in the user's
+// language (a label, a reason, a line of --sound-check), so that the
+// catalogue's template finds it; the caller translates it where it is shown.
+constexpr const char* phrase(const char* english) { return english; }
+
 }  // namespace sound

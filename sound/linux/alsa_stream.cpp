@@ -2,6 +2,9 @@
 
 #include <alsa/asoundlib.h>
 
+#include "sound/choice.h"
+#include "text/codepage.h"
+
 namespace sound::alsa {
 namespace {
 
@@ -69,9 +72,15 @@ bool configure(snd_pcm_t* pcm, const StreamShape& shape) {
 
 }  // namespace
 
+std::string deviceName() {
+  const std::string& chosen = choice().device;
+  return chosen.empty() || chosen == serverDevice ? "default" : chosen;
+}
+
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   snd_pcm_t* pcm = nullptr;
-  if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
+  const std::string name = cp1252::cp1252ToUtf8(deviceName());
+  if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
   if (!configure(pcm, shape)) {
     snd_pcm_close(pcm);
     return nullptr;

@@ -1,6 +1,9 @@
-// Sample streams through ALSA's "default" device: a sound card, its mixer,
-// or whatever the machine's ALSA configuration puts there.
+// Sample streams through an ALSA device: the one the user chose, else
+// "default" (a sound card, its mixer, or whatever the machine's ALSA
+// configuration puts there).
 #pragma once
+
+#include <string>
 
 #include "sound/render/sample_stream.h"
 
@@ -11,6 +14,8 @@ namespace sound::alsa {
 // a fade of 5 ms).
 constexpr unsigned queueMs = 30;
 
+// The PCM name streams open (Windows-1252, as the choice holds it).
+std::string deviceName();
 // Null when the device does not open or takes no such format.
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape);
 

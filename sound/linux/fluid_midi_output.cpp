@@ -1,6 +1,8 @@
 #include "sound/linux/fluid_midi_output.h"
 
+#include "sound/choice.h"
 #include "sound/linux/fluid_engine.h"
+#include "sound/linux/soundfont.h"
 
 namespace sound::fluid {
 namespace {
@@ -47,7 +49,16 @@ class SynthOutput final : public MidiOutput {
 }  // namespace
 
 OpenedMidi openMidiOutput(const StreamWay& way) {
-  if (Failure failure = openAudio(way)) return {nullptr, std::move(failure)};
+  // Asked for (see synthAsked), the synthesizer is tried even where it
+  // cannot play, to say why; a SoundFont the user named that is not there
+  // is never replaced by another.
+  if (library() == nullptr) return {nullptr, "The synthesizer library FluidSynth is not installed."};
+  if (Failure problem = soundFontProblem()) return {nullptr, std::move(problem), soundFontName()};
+  if (Failure failure = openAudio(way)) {
+    // With its SoundFont loaded, the synthesizer was ready: no stream opened.
+    if (engine().fontLoaded) return {nullptr, std::move(failure), choice().device, true};
+    return {nullptr, std::move(failure), soundFontName()};
+  }
   return {std::make_unique<SynthOutput>(), {}};
 }
 

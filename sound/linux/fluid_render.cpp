@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "sound/linux/fluid_engine.h"
+#include "sound/linux/soundfont.h"
 
 namespace sound::fluid {
 namespace {
@@ -96,10 +97,16 @@ class Stream {
 
 }  // namespace
 
-Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink) {
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink,
+               std::string& about) {
   const Library* fluid = library();
+  if (fluid == nullptr) return "The synthesizer library FluidSynth is not installed.";
+  if (Failure problem = soundFontProblem()) {
+    about = soundFontName();
+    return problem;
+  }
   const std::string font = generalMidiSoundFont();
-  if (fluid == nullptr || font.empty()) return notStarted;
+  if (font.empty()) return "No General MIDI SoundFont is installed.";
   silenceLibraryMessages(*fluid);
   OfflineSynth offline(*fluid);
   offline.settings = fluid->new_settings();
@@ -108,6 +115,7 @@ Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink)
   offline.synth = fluid->new_synth(offline.settings);
   if (offline.synth == nullptr) return notStarted;
   if (fluid->synth_sfload(offline.synth, font.c_str(), 0) == FLUID_FAILED) {
+    about = soundFontName();
     return "The General MIDI SoundFont could not be loaded.";
   }
 

@@ -6,6 +6,8 @@
 
 namespace sound::fluid {
 
-Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink);
+// A failure is about the SoundFont (named in `about`) when it is.
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink,
+               std::string& about);
 
 }  // namespace sound::fluid

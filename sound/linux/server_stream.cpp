@@ -39,14 +39,6 @@ const Library* library() {
 
 constexpr unsigned serverBufferMs = 200;
 
-bool socketThere() {
-  if (std::getenv("PULSE_SERVER") != nullptr) return true;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr) return false;
-  struct stat info {};
-  const std::string socket = std::string(runtime) + "/pulse/native";
-  return stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
-}
 
 // Its calls block while the server takes nothing, and never come back from
 // a server that stopped answering: the renderer makes them behind a guard.
@@ -71,7 +63,21 @@ class ServerStream final : public SampleStream {
 
 }  // namespace
 
-bool running() { return socketThere() && library() != nullptr; }
+std::string socketPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  return runtime == nullptr ? std::string() : std::string(runtime) + "/pulse/native";
+}
+
+bool socketThere() {
+  if (std::getenv("PULSE_SERVER") != nullptr) return true;
+  const std::string socket = socketPath();
+  struct stat info {};
+  return !socket.empty() && stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+bool clientInstalled() { return library() != nullptr; }
+
+bool running() { return socketThere() && clientInstalled(); }
 
 std::unique_ptr<SampleStream> openStream(const StreamShape& shape) {
   const Library* pulse = library();

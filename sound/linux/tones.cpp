@@ -51,15 +51,11 @@ class StreamTones final : public ToneOutput {
 
 }  // namespace
 
-std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way, Fallback fallback) {
+std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way) {
   const RenderShape shape = ToneSource::shape(way.queueMs);
   std::unique_ptr<GuardedStream> stream =
       startOpening(way, streamShape("Lirkel tones", shape));
-  // Waiting here would hand the first tone on from this thread to the
-  // renderer's and then the stream's once it opened: on a busy machine each
-  // waits for a core (the first sound came 5 ms later than without the wait,
-  // with four builds running beside it).
-  if (fallback == Fallback::next && !stream->opened()) return nullptr;
+  if (!stream->opened()) return nullptr;
   return std::make_unique<StreamTones>(std::move(stream), way.queueMs);
 }
 

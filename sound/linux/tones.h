@@ -9,13 +9,8 @@
 
 namespace sound {
 
-// What plays when the stream does not open.
-enum class Fallback {
-  next,     // the next entry of the preference table: null is answered
-  silence,  // silence in time: no wait for the opening, the first tone waits behind it
-};
-
-std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way, Fallback fallback);
+// Null when no stream opens that way.
+std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way);
 // Ends the tones still sounding at once, with a short fade: the run ends.
 void stopStreamTones();
 

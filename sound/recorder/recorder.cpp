@@ -114,24 +114,38 @@ void reset() { state() = State{}; }
 
 const std::vector<Sent>& sentMessages() { return state().sent; }
 
-bool hasMidiDevice() {
+const char* noMidiDevice() {
   fake::record("midiDevices");
-  return state().script.midiDevices > 0;
+  return state().script.midiDevices > 0 ? nullptr : "no MIDI device";
 }
 
 OpenedMidi openMidiOutput() {
   fake::record("openMidiOutput");
   if (const Failure failure = midiError(state().script.midiOpenError)) return {nullptr, failure};
+  if (state().script.midiWithoutDevice) {
+    return {nullptr, "No audio device could be opened for MIDI output.", {}, true};
+  }
   return {std::make_unique<RecordedMidi>(), {}};
 }
 
 std::unique_ptr<MidiFilePlayer> openFilePlayer() { return std::make_unique<RecordedFilePlayer>(); }
 
-std::unique_ptr<ToneOutput> openTones() { return std::make_unique<RecordedTones>(); }
+const char* noServer() { return state().script.server ? nullptr : "no sound server is running"; }
+
+std::unique_ptr<ToneOutput> openServerTones() {
+  fake::record("openTones", {}, "server");
+  return std::make_unique<RecordedTones>();
+}
+
+std::unique_ptr<ToneOutput> openTones() {
+  fake::record("openTones", {}, "device");
+  if (!state().script.audioDevice) return nullptr;
+  return std::make_unique<RecordedTones>();
+}
 
 bool hasRenderer() { return state().script.renderer; }
 
-Failure render(const Recording&, std::int64_t endMs, SampleSink& sink) {
+Failure render(const Recording&, std::int64_t endMs, SampleSink& sink, std::string&) {
   fake::record("render", {endMs});
   if (!state().script.renderFailure.empty()) return state().script.renderFailure;
   sink.start(1000, 1);

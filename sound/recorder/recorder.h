@@ -16,6 +16,12 @@ namespace sound::recorder {
 struct Script {
   unsigned midiDevices = 0;  // none: tunes play as tones
   unsigned midiOpenError = 0;
+  // The MIDI output is ready but no audio device takes its sound.
+  bool midiWithoutDevice = false;
+  // The machine's devices, as the tones' rows find them: a sound server
+  // (none by default), and an ALSA device (there by default).
+  bool server = false;
+  bool audioDevice = true;
   unsigned noteOnError = 0;   // answered by every note-on
   unsigned noteOffError = 0;  // answered by every note-off
   unsigned fileOpenError = 0;
@@ -40,11 +46,14 @@ Script& script();
 void reset();
 
 // The recording back end, as the preference table of the tests lists it.
-bool hasMidiDevice();
+const char* noMidiDevice();
 OpenedMidi openMidiOutput();
 std::unique_ptr<MidiFilePlayer> openFilePlayer();
+const char* noServer();
+std::unique_ptr<ToneOutput> openServerTones();
 std::unique_ptr<ToneOutput> openTones();
 bool hasRenderer();
-Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink);
+Failure render(const Recording& recording, std::int64_t endMs, SampleSink& sink,
+               std::string& about);
 
 }  // namespace sound::recorder

@@ -6,6 +6,8 @@
 #include <numbers>
 #include <vector>
 
+#include "sound/choice.h"
+
 namespace sound {
 namespace {
 
@@ -179,6 +181,9 @@ bool Renderer::tailDone() const {
 
 void Renderer::write(std::vector<std::int16_t> samples, std::unique_lock<std::mutex>& lock) {
   if (!live_) return;
+  // At the volume the user chose: after the tail's quiet is judged, which
+  // is the source's own.
+  applyVolume(samples.data(), samples.size());
   const bool first = !wroteAny_;
   wroteAny_ = true;
   lock.unlock();

@@ -51,6 +51,10 @@ class MapperOutput final : public MidiOutput {
 
 bool hasMidiDevice() { return midiOutGetNumDevs() > 0; }
 
+const char* noMidiDevice() { return hasMidiDevice() ? nullptr : phrase("no MIDI output device"); }
+
+unsigned midiDeviceCount() { return midiOutGetNumDevs(); }
+
 OpenedMidi openMapper() {
   HMIDIOUT handle = nullptr;
   const MMRESULT rc = midiOutOpen(&handle, MIDI_MAPPER, 0, 0, CALLBACK_NULL);

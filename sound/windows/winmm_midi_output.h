@@ -7,6 +7,9 @@ namespace sound::winmm {
 
 // At least one MIDI output device exists (the mapper is not counted).
 bool hasMidiDevice();
+// Null when one does; else why the mapper is not tried.
+const char* noMidiDevice();
+unsigned midiDeviceCount();
 OpenedMidi openMapper();
 
 }  // namespace sound::winmm

@@ -20,6 +20,9 @@ RATE = 48000
 LIRKEL = os.environ.get("LIRKEL", "lirkel")
 LIRKEL_FONTLESS = os.environ.get("LIRKEL_FONTLESS", "lirkel_fontless")
 LIRKEL_FLUIDLESS = os.environ.get("LIRKEL_FLUIDLESS", "lirkel_fluidless")
+# Neither: no SoundFont below this root, no FluidSynth runtime.
+LIRKEL_BARE = os.environ.get("LIRKEL_BARE", "lirkel_bare")
+NO_SOUNDFONTS = os.environ.get("LIRKEL_NO_SOUNDFONTS", "no-soundfonts")
 
 F_SETPIPE_SZ = 1031
 
@@ -167,18 +170,31 @@ class Machine:
 
     def env(self):
         # XDG_RUNTIME_DIR: no sound server here.
-        return program_env(HOME=self.home, XDG_CONFIG_HOME=self.home, XDG_RUNTIME_DIR=self.home)
+        return program_env(HOME=self.home, XDG_CONFIG_HOME=self.home,
+                           XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
+                           XDG_RUNTIME_DIR=self.home)
 
     def path(self, name):
         return os.path.join(self.home, name)
 
-    def run(self, program, args, stdin=subprocess.DEVNULL, timeout=30, cwd=None):
-        """Runs to the end with standard input not a terminal."""
+    def add_capture(self, name):
+        """Another ALSA device, by that name, captured into a file of its
+        own as fast as it is written; answers the file's path."""
+        capture = self.path(name + ".raw")
+        with open(os.path.join(self.home, ".asoundrc"), "a") as f:
+            f.write(f'pcm.{name} {{\n type file\n slave.pcm "null"\n'
+                    f' file "{capture}"\n format "raw"\n}}\n')
+        return capture
+
+    def run(self, program, args, stdin=subprocess.DEVNULL, timeout=30, cwd=None, env=None):
+        """Runs to the end with standard input not a terminal, with the
+        variables of `env` added."""
         reader = self._start_reader()
         result = Run()
         started = time.monotonic()
         proc = subprocess.run([program] + args, stdin=stdin, capture_output=True,
-                              env=self.env(), cwd=cwd or self.home, timeout=timeout)
+                              env=dict(self.env(), **(env or {})), cwd=cwd or self.home,
+                              timeout=timeout)
         result.seconds = time.monotonic() - started
         result.returncode = proc.returncode
         result.stdout = proc.stdout.decode("utf-8", "replace")

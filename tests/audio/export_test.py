@@ -162,8 +162,8 @@ class ExportedText(unittest.TestCase):
 
 
 class ExportWithABrokenSoundFont(unittest.TestCase):
-    """A broken SoundFont in the system's place: one line, as a run that
-    plays gives, then the tones."""
+    """A broken SoundFont in the system's place: one line naming it, as a
+    run that plays gives, then the tones."""
 
     place = "/usr/share/sounds"
 
@@ -180,8 +180,9 @@ class ExportWithABrokenSoundFont(unittest.TestCase):
                                           "--export", "six.wav", "G3EGEGE"])
             self.assertEqual((run.returncode, run.stdout), (0, "Wrote six.wav, 0:00.8\n"),
                              run.stderr)
-            self.assertEqual(run.stderr, "lirkel: six.wav: The General MIDI SoundFont could not "
-                                         "be loaded. It gets the tones instead.\n")
+            self.assertEqual(run.stderr, f"lirkel: {self.place}/sf2/default-GM.sf2: The General MIDI "
+                                         "SoundFont could not be loaded. six.wav gets the tones "
+                                         "instead.\n")
             samples, rate, channels = read_wav(machine.path("six.wav"))
         self.assertEqual((rate, channels, samples.size), (RATE, 1, 6 * 128 * MS))
         self.assertEqual(len(tone_segments(samples)), 6)

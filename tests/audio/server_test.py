@@ -41,6 +41,8 @@ MS = RATE // 1000
 # Sixteen quarters of 250 ms, up a scale and down again, one pitch twice.
 TUNE = "Z10 C2D2E2F2G2A2H2XIC2C2XHH2A2G2F2E2D2C2"
 TUNE_MS = 4000
+# The one line when nothing audible plays.
+SILENT = b"lirkel: No audio device could be opened: the tune keeps its time in silence.\n"
 # Lirkel's queue ahead of the ear, which paplay is given too.
 TONES_QUEUE_MS = 60  # through a server, tones queue as the synthesizer does
 SYNTH_QUEUE_MS = 60
@@ -274,6 +276,24 @@ class Through:
         self.assertAlmostEqual(level_db(self.sound("synth")), level_db(self.sound("tones")),
                                delta=3)
 
+    def test_the_check_finds_the_server_and_the_device_can_name_it(self):
+        with SoundServer(self.kind) as server:
+            checks = [subprocess.run([LIRKEL, "--sound-check"] + args, env=server.env(),
+                                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                     timeout=30)
+                      for args in ([], ["--device=pulse", "--sound=tones"])]
+        socket = os.path.join(server.runtime, "pulse", "native")
+        for run in checks:
+            self.assertEqual((run.returncode, run.stderr), (0, ""))
+            self.assertIn(f"\nA sound server's socket: {socket}.\n", run.stdout)
+        self.assertTrue(checks[0].stdout.endswith("\nPlays the synthesizer through the sound server.\n"),
+                        checks[0].stdout)
+        self.assertTrue(checks[1].stdout.endswith(
+            "\nPassed over the synthesizer through the sound server: tones were chosen.\n"
+            "Passed over the synthesizer through ALSA: tones were chosen.\n"
+            "Plays tones through the sound server.\n"), checks[1].stdout)
+        self.assertNotIn("The ALSA device", checks[1].stdout)
+
     def test_a_server_that_goes_away_or_stops_answering_leaves_the_time_kept(self):
         # Gone: its socket closes. Stopped: its socket stays and nothing
         # comes back. Either way a 3 s tune, tones and synthesizer side by
@@ -301,10 +321,8 @@ class Through:
             procs = [start(program, "Z20 C1", server.env()) for program in (LIRKEL_FONTLESS, LIRKEL)]
             results = ends(procs, started)
         for proc, (status, err, seconds) in zip(procs, results):
-            # The synthesizer's one line about the device that would not open.
-            self.assertEqual(status, 0, proc.args)
-            self.assertIn(err, (b"", b"lirkel: No audio device could be opened for MIDI output.\n"),
-                          proc.args)
+            # One line: nothing audible plays.
+            self.assertEqual((status, err), (0, SILENT), proc.args)
             self.assertGreater(seconds, 1.0, proc.args)
             self.assertLess(seconds, 1.0 + 2 * 1.0 + 0.5, proc.args)
 
@@ -328,16 +346,31 @@ class StaleServer(unittest.TestCase):
             stale = socket.socket(socket.AF_UNIX)
             stale.bind(os.path.join(runtime, "pulse", "native"))
             stale.close()
-            env = program_env(XDG_RUNTIME_DIR=runtime, HOME=runtime)
+            with open(os.path.join(runtime, ".asoundrc"), "w") as f:
+                f.write("pcm.!default {\n type hw\n card 63\n}\n")  # no card either
+            env = program_env(XDG_RUNTIME_DIR=runtime, HOME=runtime,
+                              XDG_DATA_HOME=os.path.join(runtime, "data"))
             started = time.monotonic()
             run = subprocess.run([LIRKEL, "G3EGEGE"], env=env, stdin=subprocess.DEVNULL,
                                  capture_output=True, timeout=30)
             seconds = time.monotonic() - started
+            check = subprocess.run([LIRKEL, "--sound-check"], env=env, stdin=subprocess.DEVNULL,
+                                   capture_output=True, text=True, timeout=30)
         self.assertEqual(run.returncode, 0)
         self.assertEqual(run.stdout, b"")
-        self.assertEqual(run.stderr, b"lirkel: No audio device could be opened for MIDI output.\n")
+        self.assertEqual(run.stderr, SILENT)
         self.assertGreater(seconds, 0.768)
         self.assertLess(seconds, 0.768 + 0.4)
+        # The check finds the socket, and says the server did not take a stream.
+        self.assertEqual((check.returncode, check.stderr), (1, ""))
+        self.assertIn(f"\nA sound server's socket: {runtime}/pulse/native.\n", check.stdout)
+        self.assertTrue(check.stdout.endswith(
+            "\nTried the synthesizer through the sound server: No audio device could be opened "
+            "for MIDI output.\n"
+            "Tried the synthesizer through ALSA: No audio device could be opened for MIDI output.\n"
+            "Tried tones through the sound server: it did not open.\n"
+            "Tried tones through ALSA: it did not open.\n"
+            "Plays nothing audible: silence that keeps the tune's time.\n"), check.stdout)
 
 
 if __name__ == "__main__":

@@ -98,7 +98,8 @@ class SoundServer:
 
     def env(self):
         env = program_env(XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
-                          XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
+                          XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                          XDG_DATA_HOME=os.path.join(self.home, ".local", "share"))
         if hasattr(self, "bus"):
             env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         return env

@@ -51,9 +51,10 @@ replies ye | grep '^Yesterday' >/dev/null || fail "'ye' does not offer the title
 [ -z "$(replies qqqqzz)" ] || fail "a word no title begins with offers: $(replies qqqqzz)"
 [ -z "$(replies ye 2)" ] || fail "the second argument offers titles"
 
-[ "$(replies --v)" = --version ] || fail "'--v' offers: $(replies --v)"
-[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- -- --check --export --help --if-longer \
---on-failure --on-success --run --titles --version -h " ] || fail "'-' offers: $(replies - | tr '\n' ' ')"
+[ "$(replies --ver)" = --version ] || fail "'--ver' offers: $(replies --ver)"
+[ "$(replies - | LC_ALL=C sort | tr '\n' ' ')" = "- -- --check --device --export --help --if-longer \
+--on-failure --on-success --run --sound --sound-check --soundfont --titles --version --volume -h " ] ||
+  fail "'-' offers: $(replies - | tr '\n' ' ')"
 
 # MIDI files are offered without ".mid", from here and from midi/.
 rm -rf "$scratch" && mkdir -p "$scratch/midi" && cd "$scratch" || exit 1
@@ -88,6 +89,14 @@ words_replies() {
 }
 [ "$(words_replies --on-success rel)" = "Release Jingle" ] ||
   fail "'--on-success rel' offers: $(words_replies --on-success rel)"
+# After --soundfont only SoundFonts (and folders); after --sound its words.
+touch font.sf2 font.SF3 fontlist.txt
+[ "$(words_replies --soundfont fo | LC_ALL=C sort | tr '\n' ' ')" = "font.SF3 font.sf2 " ] ||
+  fail "'--soundfont fo' offers: $(words_replies --soundfont fo | tr '\n' ' ')"
+[ "$(words_replies --sound s | tr '\n' ' ')" = "synth silent " ] ||
+  fail "'--sound s' offers: $(words_replies --sound s | tr '\n' ' ')"
+words_replies --sound-check --volume 50 ye | grep '^Yesterday' >/dev/null ||
+  fail "'--sound-check --volume 50 ye' does not offer the title beginning with Yesterday"
 LIRKEL_SONGS=$scratch/none.txt
 [ -z "$(replies rel)" ] || fail "without the songbook 'rel' offers: $(replies rel)"
 

@@ -9,7 +9,7 @@ set -uo pipefail
 dir=$(cd "$1" && pwd) program=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") scratch=$3
 rm -rf "$scratch" && mkdir -p "$scratch/home" "$scratch/bin" "$scratch/cwd/midi" || exit 1
 scratch=$(cd "$scratch" && pwd)
-cd "$scratch/cwd" && touch fanfare.mid midi/tusch.mid notes.txt
+cd "$scratch/cwd" && touch fanfare.mid midi/tusch.mid notes.txt font.sf2 fontlist.txt
 printf '#!/bin/sh\n' >"$scratch/bin/lirkeltestcmd" && chmod +x "$scratch/bin/lirkeltestcmd"
 printf '"Release Jingle" Z10 G3EGE\n<Ship it!>C1 G2 .C0 !\n' >"$scratch/own.txt"
 failed=0
@@ -50,6 +50,9 @@ expect 'lirkel --run --if-longer 3 -- lirkeltest' lirkeltestcmd
 expect 'lirkel --run lirkeltestcmd no' notes.txt
 offered 'lirkel --run ls --col' --color
 expect 'lirkel --check no' notes.txt
+expect 'lirkel --soundfont fo' font.sf2
+expect 'lirkel --sound s' silent synth
+expect 'lirkel --sound-ch' --sound-check
 expect 'lirkel C ye'
 offered 'lirkel -' --help
 offered 'lirkel -' --run

@@ -9,7 +9,7 @@ emulate -R zsh
 zmodload zsh/zpty || { print "FAIL: zsh has no zpty module"; exit 1 }
 dir=${1:A} program=${2:A} scratch=${3:A}
 rm -rf $scratch && mkdir -p $scratch/home $scratch/bin $scratch/cwd/midi || exit 1
-cd $scratch/cwd && touch fanfare.mid midi/tusch.mid notes.txt
+cd $scratch/cwd && touch fanfare.mid midi/tusch.mid notes.txt font.sf2 fontlist.txt
 # A command only this test has, so that its name completes to one answer.
 print '#!/bin/sh' >$scratch/bin/lirkeltestcmd && chmod +x $scratch/bin/lirkeltestcmd
 print -l '"Release Jingle" Z10 G3EGE' '<Ship it!>C1 G2 .C0 !' >$scratch/own.txt
@@ -59,5 +59,8 @@ expect 'lirkel --run lirkeltest' 'lirkel --run lirkeltestcmd '
 expect 'lirkel --run --if-longer 3 -- lirkeltest' 'lirkel --run --if-longer 3 -- lirkeltestcmd '
 expect 'lirkel --run lirkeltestcmd no' 'lirkel --run lirkeltestcmd notes.txt '
 expect 'lirkel --check no' 'lirkel --check notes.txt '
+expect 'lirkel --soundfont fo' 'lirkel --soundfont font.sf2 '
+expect 'lirkel --sound of' 'lirkel --sound off '
+expect 'lirkel --sound-ch' 'lirkel --sound-check '
 zpty -d shell
 exit $failed

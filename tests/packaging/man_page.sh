@@ -19,7 +19,8 @@ for section in NAME SYNOPSIS DESCRIPTION OPTIONS 'TITLE SEARCH' 'NOTE LANGUAGE' 
     'MIDI FILES' KEYS 'EXIT STATUS' FILES; do
   grep -qx "$section" <<<"$rendered" || fail "no section $section"
 done
-for switch in --help -h --version --run --on-success --on-failure --if-longer --export; do
+for switch in --help -h --version --run --on-success --on-failure --if-longer --export --sound \
+    --soundfont --device --volume --sound-check; do
   grep -q -- "$switch" <<<"$rendered" || fail "the switch $switch is not described"
 done
 head -n 1 "$page" | grep -q "\"lirkel $version\"" || fail "the page does not name version $version"

@@ -269,3 +269,22 @@ TEST_F(Export, AWavFileIsWrittenAsItIsRenderedOrAsTonesWhenTheRendererFails) {
   EXPECT_TRUE(fake::files().empty());
   EXPECT_TRUE(fake::unfinishedFiles().empty());
 }
+
+// The choice of sound holds for the file too: tones are tones, at the
+// volume chosen.
+TEST_F(Export, AWavFileTakesTheChosenSoundAndVolume) {
+  sound::recorder::script().renderer = true;
+  fake::script().arguments = {"--sound=tones", "--volume=50", "--export", "six.wav", "G3EGEGE"};
+  EXPECT_EQ(programMain(), 0);
+  EXPECT_TRUE(fake::callsNamed("render").empty());
+  const Wav half = readWav(fake::files()["six.wav"]);
+  EXPECT_EQ(half.rate, 48000u);
+  freshProcess();
+  fake::script().arguments = {"--export", "six.wav", "G3EGEGE"};
+  EXPECT_EQ(programMain(), 0);
+  const Wav full = readWav(fake::files()["six.wav"]);
+  ASSERT_EQ(half.samples.size(), full.samples.size());
+  for (std::size_t i = 0; i < full.samples.size(); ++i) {
+    ASSERT_NEAR(half.samples[i], full.samples[i] / 2.0, 0.5) << i;
+  }
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_stream.h"
+#include "sound/choice.h"
 #include "sound/render/guarded_stream.h"
 #include "sound/render/renderer.h"
 #include "sound/render/tone_source.h"
@@ -334,3 +335,31 @@ TEST_F(RendererTest, AStopEndsAtOnceWithAShortFadeNotAClick) {
 }
 
 }  // namespace
+
+// The chosen volume scales what is written, sample by sample; the end of the
+// tune is judged by the source's own level, so it comes at the same frame.
+TEST_F(RendererTest, TheChosenVolumeScalesEverySampleWritten) {
+  std::vector<std::int16_t> full;
+  for (const unsigned percent : {100u, 50u}) {
+    sound::Choice chosen;
+    chosen.volumePercent = percent;
+    sound::choose(chosen);
+    device.samples.clear();
+    ReleasingSource source(0.99);
+    const auto r = renderer(source, synthShape);
+    const std::int64_t first = clock.nowNs() + 10 * ms;
+    r->send({SoundEvent::Kind::noteOn, 0, 60, 100, 0, 0, first});
+    r->send({SoundEvent::Kind::noteOff, 0, 60, 0, 0, 0, first + 200 * ms});
+    r->finish(first + 200 * ms);
+    if (percent == 100) {
+      full = device.samples;
+      continue;
+    }
+    ASSERT_EQ(device.samples.size(), full.size());
+    for (std::size_t i = 0; i < full.size(); ++i) {
+      ASSERT_NEAR(device.samples[i], full[i] / 2.0, 0.5) << i;
+    }
+  }
+  sound::choose({});
+  EXPECT_GT(*std::max_element(full.begin(), full.end()), 7000);
+}

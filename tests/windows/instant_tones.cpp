@@ -17,10 +17,12 @@ class InstantTones final : public ToneOutput {
 std::unique_ptr<ToneOutput> openInstantTones() { return std::make_unique<InstantTones>(); }
 
 constexpr MidiBackEnd midiBackEnds[] = {
-    {"winmm", winmm::hasMidiDevice, winmm::openMapper, winmm::openSequencer, nullptr},
+    {"winmm", "the MIDI mapper", Route::system, winmm::noMidiDevice, winmm::openMapper,
+     winmm::openSequencer, nullptr},
 };
-constexpr ToneBackEnd toneBackEnds[] = {{"instant", openInstantTones, nullptr}};
-constexpr Preferences table{midiBackEnds, toneBackEnds, {}};
+constexpr ToneBackEnd toneBackEnds[] = {
+    {"instant", "instant tones", Route::system, nullptr, openInstantTones, nullptr}};
+constexpr Preferences table{midiBackEnds, toneBackEnds, {}, nullptr};
 
 }  // namespace
 
