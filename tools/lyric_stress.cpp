@@ -323,9 +323,11 @@ std::vector<Finding> ownPattern(const SongSheet& song, const std::vector<GridPla
     std::size_t lines = 0;
     bool everyLine = true;
     std::vector<std::string> words;
-    for (const auto& [line, other] : rhythms) {
+    for (const auto& [rhythmLine, other] : rhythms) {
       if (other != rhythm) continue;
       ++lines;
+      // A plain copy: clang 14 cannot capture a structured binding in a lambda.
+      const std::uint16_t line = rhythmLine;
       const auto same = std::find_if(turned.begin(), turned.end(), [&](const Turned& t) {
         return t.finding.line == line && t.weakNote == finding.weakNote &&
                t.stressedNote == finding.stressedNote;
