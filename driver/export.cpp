@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "driver/program.h"
+#include "driver/play_argument.h"
 #include "driver/usage.h"
 #include "library/resolve.h"
 #include "midi/midi_files.h"

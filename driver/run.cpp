@@ -3,7 +3,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "driver/program.h"
+#include "driver/play_argument.h"
 #include "driver/usage.h"
 #include "library/resolve.h"
 #include "platform/platform.h"

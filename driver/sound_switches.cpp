@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "console/console.h"
-#include "driver/program.h"
+#include "driver/play_argument.h"
 #include "platform/platform.h"
 #include "sound/choice.h"
 #include "sound/outputs.h"

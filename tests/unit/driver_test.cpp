@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/identity.h"
+#include "driver/play_argument.h"
 #include "driver/program.h"
 #include "world.h"
 
