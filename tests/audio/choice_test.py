@@ -207,18 +207,23 @@ class SoundCheck(unittest.TestCase):
                          f"No SoundFont in {NO_SOUNDFONTS}/sf3/default-GM.sf3.",
                          f"No SoundFont in {NO_SOUNDFONTS}/sf2."]
 
+    def without_font_or_server(self, home):
+        """What the check says between the library and ALSA's tones when no
+        SoundFont is installed and no server runs."""
+        return ["No SoundFont is named (--soundfont, LIRKEL_SOUNDFONT).",
+                *self.searched(home, system=False),
+                f"No sound server: nothing at {home}/pulse/native.",
+                "The ALSA device: default.",
+                "Passed over the synthesizer through the sound server: no SoundFont was found.",
+                "Passed over the synthesizer through ALSA: no SoundFont was found.",
+                "Passed over tones through the sound server: no sound server is running."]
+
     def test_nothing_installed_is_silence_and_status_1(self):
         run, home = self.check("none", LIRKEL_BARE)
         self.assertEqual(run.returncode, 1)
         self.assert_lines(run.stdout, [
             "The synthesizer library FluidSynth is not installed.",
-            "No SoundFont is named (--soundfont, LIRKEL_SOUNDFONT).",
-            *self.searched(home, system=False),
-            f"No sound server: nothing at {home}/pulse/native.",
-            "The ALSA device: default.",
-            "Passed over the synthesizer through the sound server: no SoundFont was found.",
-            "Passed over the synthesizer through ALSA: no SoundFont was found.",
-            "Passed over tones through the sound server: no sound server is running.",
+            *self.without_font_or_server(home),
             "Tried tones through ALSA: it did not open.",
             "Plays nothing audible: silence that keeps the tune's time."])
 
@@ -226,15 +231,7 @@ class SoundCheck(unittest.TestCase):
         run, home = self.check("file", LIRKEL_FONTLESS)
         self.assertEqual(run.returncode, 0)
         self.assert_lines(run.stdout, [
-            "^" + self.LIBRARY,
-            "No SoundFont is named (--soundfont, LIRKEL_SOUNDFONT).",
-            *self.searched(home, system=False),
-            f"No sound server: nothing at {home}/pulse/native.",
-            "The ALSA device: default.",
-            "Passed over the synthesizer through the sound server: no SoundFont was found.",
-            "Passed over the synthesizer through ALSA: no SoundFont was found.",
-            "Passed over tones through the sound server: no sound server is running.",
-            "Plays tones through ALSA."])
+            "^" + self.LIBRARY, *self.without_font_or_server(home), "Plays tones through ALSA."])
 
     def test_the_synthesizer_with_the_systems_font_then_the_tune(self):
         if not fonts_installed(DEFAULT):
