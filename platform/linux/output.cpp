@@ -46,7 +46,7 @@ void writeStdout(std::string_view text) {
   }
   if (!writeFailed) {
     writeFailed = true;
-    writeStderr(std::string("lirkel: cannot write to standard output: ") + std::strerror(error) +
+    writeStderr(std::string("lirkel: cannot write to standard output: ") + posix::errorText(error) +
                 "\n");
   }
 }

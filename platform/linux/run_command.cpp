@@ -59,7 +59,7 @@ int waitFor(pid_t child, int options) {
 
 CommandEnd notStarted(int error) {
   CommandEnd end;
-  end.problem = cp1252::utf8ToCp1252(std::strerror(error));
+  end.problem = cp1252::utf8ToCp1252(posix::errorText(error));
   end.status = error == ENOENT ? 127 : 126;
   return end;
 }

@@ -17,12 +17,13 @@
 
 #include <csignal>
 #include <cstdint>
+#include <string>
 
 namespace platform::posix {
 
-// Sets the program's messages to the locale's language; called once from
-// startProcess (language.cpp).
-void startLanguage();
+// What strerror says of an error, in the language of the program's
+// messages (language.cpp).
+std::string errorText(int error);
 // Installs the handlers; called once from startProcess. A signal that was
 // ignored when the program started stays ignored.
 void installSignalHandlers();

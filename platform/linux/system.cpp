@@ -98,7 +98,7 @@ SmallFile readSmallFile(const std::string& path, std::size_t largest) {
   // Opened without waiting: a FIFO or a device would otherwise block here.
   const int fd = open(cp1252::cp1252ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    file.problem = std::strerror(errno);
+    file.problem = posix::errorText(errno);
     return file;
   }
   struct stat info {};
@@ -176,7 +176,7 @@ ReplacementFile::ReplacementFile(const std::string& path) : path_(cp1252::cp1252
   // mkostemp creates the file itself, exclusively, readable by its owner only.
   const int fd = mkostemp(temporary_.data(), O_CLOEXEC);
   if (fd < 0) {
-    problem_ = std::strerror(errno);
+    problem_ = posix::errorText(errno);
     return;
   }
   keepTemporary(temporary_);
@@ -201,7 +201,7 @@ void ReplacementFile::append(const std::uint8_t* data, std::size_t size) {
       continue;
     }
     if (written <= 0) {
-      problem_ = std::strerror(written < 0 ? errno : EIO);
+      problem_ = posix::errorText(written < 0 ? errno : EIO);
       break;
     }
     data += written;
@@ -215,7 +215,7 @@ void ReplacementFile::overwrite(std::uint64_t offset, const std::uint8_t* data, 
         pwrite(static_cast<int>(handle_), data, size, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      problem_ = std::strerror(written < 0 ? errno : EIO);
+      problem_ = posix::errorText(written < 0 ? errno : EIO);
       break;
     }
     data += written;
@@ -228,9 +228,9 @@ const std::string& ReplacementFile::finish() {
   if (handle_ < 0) return problem_;
   const bool closed = close(static_cast<int>(handle_)) == 0;
   handle_ = -1;
-  if (problem_.empty() && !closed) problem_ = std::strerror(errno);
+  if (problem_.empty() && !closed) problem_ = posix::errorText(errno);
   if (problem_.empty() && rename(temporary_.c_str(), path_.c_str()) != 0) {
-    problem_ = std::strerror(errno);
+    problem_ = posix::errorText(errno);
   }
   if (problem_.empty()) {
     temporaryOpen = 0;
