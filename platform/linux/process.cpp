@@ -139,13 +139,19 @@ bool listed(const int (&signals)[size], int signal) {
   return false;
 }
 
+// One call a signal where most are not ignored: the handler goes in and the
+// earlier action comes back, and an ignored one is put back at once. The
+// caller blocks the signals meanwhile, so none arrives in between.
 void install(int signal, void (*handler)(int)) {
-  if (ignoredAtStart(signal)) return;
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   // No SA_RESTART: blocking waits must wake up and look at the flag.
-  sigaction(signal, &action, nullptr);
+  struct sigaction earlier {};
+  if (sigaction(signal, &action, &earlier) != 0) return;
+  if (!(earlier.sa_flags & SA_SIGINFO) && earlier.sa_handler == SIG_IGN) {
+    sigaction(signal, &earlier, nullptr);
+  }
 }
 
 }  // namespace
@@ -155,7 +161,6 @@ void startProcess(int argc, char** argv) {
   argumentValues = argv;
   std::atexit(atProcessEnd);
   posix::installSignalHandlers();
-  posix::startLanguage();
 }
 
 std::vector<std::string> commandLineArguments() {
@@ -173,7 +178,12 @@ void installSignalHandlers() {
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     wakePipe[0] = wakePipe[1] = -1;
   }
+  sigset_t all;
+  sigset_t before;
+  sigfillset(&all);
+  sigprocmask(SIG_BLOCK, &all, &before);
   for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+    if (signal == SIGKILL || signal == SIGSTOP) continue;
     if (listed(notEndingSignals, signal) || listed(fatalSignals, signal)) continue;
     install(signal, onTerminatingSignal);
   }
@@ -181,6 +191,7 @@ void installSignalHandlers() {
   std::signal(SIGPIPE, SIG_IGN);
   install(SIGTSTP, onStop);
   install(SIGCONT, onContinue);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
   for (int i = 0; i < fatalCount; ++i) {
     struct sigaction action {};
     action.sa_sigaction = onFatalSignal;
