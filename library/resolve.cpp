@@ -83,7 +83,8 @@ void resolveArgument(bool, ShortText& text, std::uint16_t& foundLine, std::uint1
     randomLine = 0;  // only the first line plays
   } else if (text == "+ ") {
     text = libraryLine(static_cast<std::uint16_t>(playerState.currentLine));
-  } else {
+  } else if (text != helpKeyword) {
+    // The help's keyword is no title search: no title holds a "?".
     foundLine = findTitle(text, libraryLine);
     if (foundLine == 0) foundLine = findOwnTitle(text);
   }
