@@ -7,6 +7,7 @@
 #include "text/text_utils.h"
 #include "driver/identity.h"
 #include "library/songbook.h"
+#include "platform/platform.h"
 #include "player/player_state.h"
 
 namespace {
@@ -76,6 +77,9 @@ bool lineTitle(const ShortText& line, ShortText& title) {
 }
 
 void listLibrary(LineSource line) {
+  // Into a pipe or a file nothing waits between the lines: one write.
+  const bool inOnePiece = !pagingPossible();
+  if (inOnePiece) platform::holdStdout(true);
   writeListingBanner();
   Listing listing;
   ShortText title;
@@ -84,6 +88,7 @@ void listLibrary(LineSource line) {
   }
   listOwnSongs(listing);
   endListing(listing);
+  if (inOnePiece) platform::holdStdout(false);
 }
 
 void writeListingBanner() {

@@ -210,6 +210,10 @@ int finishStdout(int status);
 // True when standard output is a terminal (a console), where a person reads.
 bool stdoutIsTerminal();
 void flushStdout();
+// While held, what is written to standard output gathers and goes out when
+// the hold ends: for output that comes all at once, with no wait between
+// (a listing into a pipe). Windows gathers what is not for a console always.
+void holdStdout(bool held);
 // The line end of the system's text files.
 std::string_view lineBreak();
 

@@ -182,6 +182,7 @@ void writeStdout(std::string_view text) { world().output += text; }
 void setReaderGoneStatus(int status) { record("setReaderGoneStatus", {status}); }
 int finishStdout(int status) { return status; }
 void flushStdout() { record("flushStdout"); }
+void holdStdout(bool held) { record("holdStdout", {held ? 1 : 0}); }
 bool stdoutIsTerminal() { return world().script.stdoutTerminal; }
 std::string_view lineBreak() { return "\n"; }
 

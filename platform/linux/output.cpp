@@ -24,20 +24,12 @@ bool writeFailed = false;
 int readerGoneStatus = 0;
 // Something stands on the last line written: the run ends it.
 bool lineOpen = false;
+// Writes gather in the buffer until the hold ends.
+bool held = false;
 
-}  // namespace
-
-void writeStdout(std::string_view text) {
-  if (readerGone || text.empty()) return;
-  const std::string utf8 = cp1252::cp1252ToUtf8(text);
-  errno = 0;
-  bool failed = std::fwrite(utf8.data(), 1, utf8.size(), stdout) != utf8.size();
-  failed = std::fflush(stdout) != 0 || failed;
-  if (!failed) {
-    lineOpen = utf8.back() != '\n';
-    return;
-  }
-  const int error = errno != 0 ? errno : EIO;
+// A write or a flush of standard output failed with errno's value.
+void writeFailedWith(int errorSeen) {
+  const int error = errorSeen != 0 ? errorSeen : EIO;
   std::clearerr(stdout);
   if (error == EPIPE) {
     // What the shut-down still writes is dropped, not a second ending.
@@ -49,6 +41,28 @@ void writeStdout(std::string_view text) {
     writeStderr(std::string("lirkel: cannot write to standard output: ") + posix::errorText(error) +
                 "\n");
   }
+}
+
+}  // namespace
+
+void writeStdout(std::string_view text) {
+  if (readerGone || text.empty()) return;
+  const std::string utf8 = cp1252::cp1252ToUtf8(text);
+  errno = 0;
+  bool failed = std::fwrite(utf8.data(), 1, utf8.size(), stdout) != utf8.size();
+  if (!held) failed = std::fflush(stdout) != 0 || failed;
+  if (!failed) {
+    lineOpen = utf8.back() != '\n';
+    return;
+  }
+  writeFailedWith(errno);
+}
+
+void holdStdout(bool hold) {
+  held = hold;
+  if (held || readerGone) return;
+  errno = 0;
+  if (std::fflush(stdout) != 0) writeFailedWith(errno);
 }
 
 void flushStdout() { std::fflush(stdout); }

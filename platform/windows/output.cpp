@@ -87,6 +87,8 @@ void flushStdout() {
   output.pending.clear();
 }
 
+void holdStdout(bool) {}  // gathered already, up to 4096 bytes
+
 void setReaderGoneStatus(int) {}  // a closed pipe does not end the run here
 
 int finishStdout(int status) {
