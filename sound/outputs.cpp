@@ -32,8 +32,11 @@ const char* passedOver(Route route, bool midi) {
   return route == Route::server ? phrase("an ALSA device was chosen") : nullptr;
 }
 
+// Why a row is not tried: the choice passes over it, or it has nothing to
+// offer on this machine; null when it is tried.
 template <typename Row>
-const char* absentBecause(const Row& row) {
+const char* notTried(const Row& row, bool midi) {
+  if (const char* why = passedOver(row.route, midi)) return why;
   return row.absent != nullptr ? row.absent() : nullptr;
 }
 
@@ -78,8 +81,7 @@ void describeChoice(std::vector<CheckLine>& lines) {
 // The line of a row that did not play, and why.
 template <typename Row>
 bool passedOverInCheck(const Row& row, bool midi, std::vector<CheckLine>& lines) {
-  const char* why = passedOver(row.route, midi);
-  if (why == nullptr) why = absentBecause(row);
+  const char* why = notTried(row, midi);
   if (why == nullptr) return false;
   lines.push_back({phrase("Passed over %s: %s."), {words(row.label), words(why)}});
   return true;
@@ -115,7 +117,7 @@ OpenedMidi openMidiOutput() {
   heldBack = {};
   OpenedMidi last;  // of the last row tried
   for (const MidiBackEnd& backEnd : preferences().midi) {
-    if (passedOver(backEnd.route, true) != nullptr || absentBecause(backEnd) != nullptr) continue;
+    if (notTried(backEnd, true) != nullptr) continue;
     OpenedMidi opened = backEnd.open();
     if (opened.output != nullptr) {
       lastMidiBackEnd = &backEnd;
@@ -150,7 +152,7 @@ OpenedTones openToneOutput() {
     return opened;
   }
   for (const ToneBackEnd& backEnd : preferences().tones) {
-    if (passedOver(backEnd.route, false) != nullptr || absentBecause(backEnd) != nullptr) continue;
+    if (notTried(backEnd, false) != nullptr) continue;
     opened.output = backEnd.open();
     if (opened.output == nullptr) continue;
     if (backEnd.route == Route::silence && !quietAsked()) {

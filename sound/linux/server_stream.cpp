@@ -39,7 +39,6 @@ const Library* library() {
 
 constexpr unsigned serverBufferMs = 200;
 
-
 // Its calls block while the server takes nothing, and never come back from
 // a server that stopped answering: the renderer makes them behind a guard.
 class ServerStream final : public SampleStream {

@@ -49,11 +49,11 @@ class MapperOutput final : public MidiOutput {
 
 }  // namespace
 
-bool hasMidiDevice() { return midiOutGetNumDevs() > 0; }
-
-const char* noMidiDevice() { return hasMidiDevice() ? nullptr : phrase("no MIDI output device"); }
-
 unsigned midiDeviceCount() { return midiOutGetNumDevs(); }
+
+const char* noMidiDevice() {
+  return midiDeviceCount() > 0 ? nullptr : phrase("no MIDI output device");
+}
 
 OpenedMidi openMapper() {
   HMIDIOUT handle = nullptr;

@@ -5,11 +5,10 @@
 
 namespace sound::winmm {
 
-// At least one MIDI output device exists (the mapper is not counted).
-bool hasMidiDevice();
-// Null when one does; else why the mapper is not tried.
-const char* noMidiDevice();
+// The MIDI output devices there are (the mapper is not counted).
 unsigned midiDeviceCount();
+// Null when there is one; else why the mapper is not tried.
+const char* noMidiDevice();
 OpenedMidi openMapper();
 
 }  // namespace sound::winmm

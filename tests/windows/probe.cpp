@@ -30,7 +30,7 @@ std::string number(unsigned value) { return std::to_string(value); }
 std::string said(const sound::Failure& failure) { return failure ? *failure : "ok"; }
 
 void probeMidi() {
-  say(std::string("devices ") + (sound::winmm::hasMidiDevice() ? "yes" : "no"));
+  say(std::string("devices ") + (sound::winmm::midiDeviceCount() > 0 ? "yes" : "no"));
   const sound::OpenedMidi opened = sound::winmm::openMapper();
   say("mapper " + (opened.output != nullptr ? std::string("open") : said(opened.failure)));
 }
