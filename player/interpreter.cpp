@@ -190,7 +190,7 @@ unsigned char playNotationSpeaker(bool echo, ShortText argument) {
   std::uint16_t foundLine = 0;
   std::uint16_t randomLine = 0;
   resolveArgument(echo, argument, foundLine, randomLine);
-  sound::OpenedTones opened = sound::openToneOutput();
+  sound::OpenedTones opened = sound::openToneOutput(reportProblem);
   // Why nothing audible plays, or why the synthesizer before found no device.
   if (opened.failure) reportProblem(*opened.failure, opened.about);
   const std::unique_ptr<sound::ToneOutput> speaker = std::move(opened.output);

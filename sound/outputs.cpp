@@ -2,6 +2,8 @@
 
 #include "sound/choice.h"
 
+#include <span>
+
 namespace sound {
 namespace {
 
@@ -145,21 +147,48 @@ std::unique_ptr<MidiFilePlayer> openMidiFilePlayer() {
   return nullptr;
 }
 
-OpenedTones openToneOutput() {
+// Whether no row after the one at `row` but silence would be tried.
+bool lastAudible(const std::span<const ToneBackEnd> rows, std::size_t row) {
+  for (std::size_t later = row + 1; later < rows.size(); ++later) {
+    if (rows[later].route != Route::silence && notTried(rows[later], false) == nullptr) return false;
+  }
+  return true;
+}
+
+OpenedTones openToneOutput(SayFailure sayLater) {
   OpenedTones opened;
   if (choice().sound == SoundKind::off) {
     opened.output = std::make_unique<NoSound>();
     return opened;
   }
-  for (const ToneBackEnd& backEnd : preferences().tones) {
+  const std::span<const ToneBackEnd> rows = preferences().tones;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const ToneBackEnd& backEnd = rows[row];
     if (notTried(backEnd, false) != nullptr) continue;
     opened.output = backEnd.open();
     if (opened.output == nullptr) continue;
-    if (backEnd.route == Route::silence && !quietAsked()) {
-      sayItIsSilent(opened);
-    } else if (heldBack.failure) {
+    if (backEnd.route == Route::silence) {
+      if (!quietAsked()) sayItIsSilent(opened);
+      break;
+    }
+    if (heldBack.failure) {
+      // Said with these tones, or replaced by the silence after them.
+      if (!opened.output->opened()) {
+        opened.output.reset();
+        continue;
+      }
       opened.failure = std::move(heldBack.failure);
       opened.about = std::move(heldBack.about);
+    } else if (sayLater != nullptr && lastAudible(rows, row)) {
+      // Silence would only keep the time, as these tones do without a device.
+      opened.output->sayIfNotOpened([sayLater] {
+        OpenedTones silent;
+        sayItIsSilent(silent);
+        sayLater(*silent.failure, silent.about);
+      });
+    } else if (!opened.output->opened()) {
+      opened.output.reset();
+      continue;
     }
     break;
   }
@@ -210,7 +239,7 @@ SoundCheck checkSound() {
   }
   for (const ToneBackEnd& backEnd : preferences().tones) {
     if (passedOverInCheck(backEnd, false, lines)) continue;
-    if (std::unique_ptr<ToneOutput> output = backEnd.open()) {
+    if (std::unique_ptr<ToneOutput> output = backEnd.open(); output && output->opened()) {
       output.reset();
       plays(backEnd.label, backEnd.route, check);
       break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "sound/back_ends.h"
@@ -27,7 +28,12 @@ struct OpenedTones {
   Failure failure;
   std::string about{};
 };
-OpenedTones openToneOutput();
+// Says a failure, with what it is about (a device) when it names one.
+using SayFailure = void (*)(std::string_view text, std::string_view about);
+// With `sayLater`, tones through the last device before silence do not wait
+// for it to open, and that it did not is said through it, during the first
+// tone (the tune keeps its time in silence as the silence after it would).
+OpenedTones openToneOutput(SayFailure sayLater = nullptr);
 
 // Whether a recording of MIDI messages can be rendered into samples here
 // (and the user did not ask for tones).

@@ -1,5 +1,7 @@
 #include "sound/linux/tones.h"
 
+#include <optional>
+
 #include "sound/linux/system_clock.h"
 #include "sound/render/renderer.h"
 #include "sound/render/tone_source.h"
@@ -25,7 +27,7 @@ class StreamTones final : public ToneOutput {
   // The last tone sounds to its end.
   ~StreamTones() override {
     renderer_.finish(timeline_.presentMs() * nsPerMs);
-    sounding = nullptr;
+    if (sounding == this) sounding = nullptr;
   }
   StreamTones(const StreamTones&) = delete;
   StreamTones& operator=(const StreamTones&) = delete;
@@ -33,10 +35,22 @@ class StreamTones final : public ToneOutput {
   void tone(unsigned frequencyHz, unsigned lengthMs) override {
     const std::int64_t due = timeline_.presentMs() * nsPerMs;
     renderer_.send({SoundEvent::Kind::tone, 0, 0, 0, frequencyHz, lengthMs, due});
+    // The first tone went to the stream behind its opening, sooner than
+    // after waiting for it. Whether it opened is known a few milliseconds
+    // later; the wait for it takes no more than the tone's own length.
+    if (sayIfNotOpened_) {
+      const std::optional<bool> open = renderer_.opened(systemClock().nowNs() + lengthMs * nsPerMs);
+      if (open.has_value()) {
+        if (!*open) sayIfNotOpened_();
+        sayIfNotOpened_ = nullptr;
+      }
+    }
     pace(lengthMs);
   }
   void rest(unsigned lengthMs) override { pace(lengthMs); }
   void stop() override { renderer_.stop(); }
+  bool opened() override { return renderer_.opened() == true; }
+  void sayIfNotOpened(std::function<void()> say) override { sayIfNotOpened_ = std::move(say); }
 
  private:
   void pace(unsigned lengthMs) {
@@ -47,16 +61,16 @@ class StreamTones final : public ToneOutput {
   ToneSource source_;
   Renderer renderer_;
   Timeline timeline_;
+  std::function<void()> sayIfNotOpened_;
 };
 
 }  // namespace
 
 std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way) {
   const RenderShape shape = ToneSource::shape(way.queueMs);
-  std::unique_ptr<GuardedStream> stream =
-      startOpening(way, streamShape("Lirkel tones", shape));
-  if (!stream->opened()) return nullptr;
-  return std::make_unique<StreamTones>(std::move(stream), way.queueMs);
+  // The renderer's thread starts while the stream opens.
+  return std::make_unique<StreamTones>(startOpening(way, streamShape("Lirkel tones", shape)),
+                                       way.queueMs);
 }
 
 void stopStreamTones() {

@@ -9,7 +9,7 @@
 
 namespace sound {
 
-// Null when no stream opens that way.
+// The stream begins opening; whether it did, see ToneOutput::opened().
 std::unique_ptr<ToneOutput> openStreamTones(const StreamWay& way);
 // Ends the tones still sounding at once, with a short fade: the run ends.
 void stopStreamTones();

@@ -93,10 +93,15 @@ class RecordedFilePlayer final : public MidiFilePlayer {
   bool open_ = false;
 };
 
+// Tones on a device that opens, or does not, as a stream's do: asked, or
+// found out during the first tone.
 class RecordedTones final : public ToneOutput {
  public:
+  explicit RecordedTones(bool opens) : opens_(opens) {}
   void tone(unsigned frequencyHz, unsigned lengthMs) override {
     fake::record("tone", {frequencyHz, lengthMs});
+    if (say_ && !opens_) say_();
+    say_ = nullptr;
     fake::advanceClockUntilKey(lengthMs);
   }
   void rest(unsigned lengthMs) override {
@@ -104,6 +109,15 @@ class RecordedTones final : public ToneOutput {
     fake::advanceClockUntilKey(lengthMs);
   }
   void stop() override { fake::record("stopTones"); }
+  bool opened() override {
+    fake::record("waitForTones");
+    return opens_;
+  }
+  void sayIfNotOpened(std::function<void()> say) override { say_ = std::move(say); }
+
+ private:
+  bool opens_;
+  std::function<void()> say_;
 };
 
 }  // namespace
@@ -134,13 +148,12 @@ const char* noServer() { return state().script.server ? nullptr : "no sound serv
 
 std::unique_ptr<ToneOutput> openServerTones() {
   fake::record("openTones", {}, "server");
-  return std::make_unique<RecordedTones>();
+  return std::make_unique<RecordedTones>(true);
 }
 
 std::unique_ptr<ToneOutput> openTones() {
   fake::record("openTones", {}, "device");
-  if (!state().script.audioDevice) return nullptr;
-  return std::make_unique<RecordedTones>();
+  return std::make_unique<RecordedTones>(state().script.audioDevice);
 }
 
 bool hasRenderer() { return state().script.renderer; }

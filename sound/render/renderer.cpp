@@ -93,6 +93,7 @@ void Renderer::send(const SoundEvent& event) {
       begin(event.dueNs > now - queueNs_ ? event.dueNs : now);
     }
     queued_.push_back(event);
+    sent_ = true;
     sentUpToNs_ = std::max(sentUpToNs_, event.dueNs);
     ++changes_;
   }
@@ -114,6 +115,7 @@ void Renderer::start() {
     std::lock_guard lock(mutex_);
     if (phase_ != Phase::idle) return;
     begin(clock_.nowNs());
+    sent_ = true;
     sentUpToNs_ = never;  // the source needs nothing sent
     ++changes_;
   }
@@ -158,6 +160,22 @@ bool Renderer::rendering() const {
   return phase_ != Phase::idle;
 }
 
+std::optional<bool> Renderer::opened(std::int64_t byNs) {
+  std::unique_lock lock(mutex_);
+  if (!sent_) {
+    // The thread has nothing to write, and leaves the stream alone.
+    lock.unlock();
+    const bool open = stream_ != nullptr && stream_->opened();
+    lock.lock();
+    live_ = live_ && open;
+    return live_;
+  }
+  const bool known = clock_.waitUntil(
+      lock, byNs, [this] { return firstWriteBack_ || !live_ || phase_ == Phase::idle; });
+  if (!known) return std::nullopt;
+  return live_;
+}
+
 bool Renderer::streaming() const {
   std::lock_guard lock(mutex_);
   return live_;
@@ -195,6 +213,10 @@ void Renderer::write(std::vector<std::int16_t> samples, std::unique_lock<std::mu
   // much later throughout, rather than cut at its start. A stream that
   // never took it (it did not open) leaves the tune in its own time.
   if (first && written) earOriginNs_ = std::max(earOriginNs_, clock_.nowNs());
+  if (!firstWriteBack_) {
+    firstWriteBack_ = true;
+    clock_.wake();
+  }
 }
 
 // Renders the next chunk, every event due in it at its frame, into the

@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "sound/render/engine_clock.h"
@@ -71,6 +72,11 @@ class Renderer {
   // is the caller's again until the next event or start().
   void stop();
   bool rendering() const;
+  // Whether the stream opened, waiting until the deadline to know: before
+  // anything was sent, for the opening itself (bounded, see guard.h); after,
+  // for the first chunk's write, which waits behind the opening. Null while
+  // it is not known. Asked by the thread that sends.
+  std::optional<bool> opened(std::int64_t byNs = never);
   // Whether the stream is still written (not lost, answering).
   bool streaming() const;
 
@@ -112,6 +118,8 @@ class Renderer {
   bool fadeOut_ = false;          // a stop came while the source sounded
   bool stopped_ = false;          // nothing has sounded since a stop
   bool wroteAny_ = false;         // of this tune: the stream plays from its first chunk
+  bool sent_ = false;             // anything, ever: the thread may be writing
+  bool firstWriteBack_ = false;   // ever: the opening is known
   bool live_ = true;              // mirrors the stream, for readers outside the thread
   std::uint64_t changes_ = 0;     // what the thread may be waiting for changed
   std::thread thread_;

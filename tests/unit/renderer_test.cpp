@@ -245,6 +245,39 @@ TEST_F(RendererTest, AStreamThatDoesNotOpenLeavesTheTonesInTimeInSilence) {
   device.release();
 }
 
+TEST_F(RendererTest, WhetherTheStreamOpenedIsKnownWhenTheFirstChunkBehindItComesBack) {
+  sound::ToneSource tones;
+  const auto toneAt = [](std::int64_t dueNs) {
+    return SoundEvent{SoundEvent::Kind::tone, 0, 0, 0, 440, 100, dueNs};
+  };
+  device.openTakesNs = 15 * ms;
+  {
+    const auto r = renderer(tones, sound::ToneSource::shape(30));
+    const std::int64_t start = clock.nowNs();
+    r->send(toneAt(start));
+    EXPECT_EQ(r->opened(), true);
+    EXPECT_EQ(clock.nowNs(), start + 15 * ms);
+    r->stop();
+  }
+  device.openTakesNs = 0;
+  for (const bool hangs : {false, true}) {
+    sound::forgetDeadStreams();
+    device.refuseOpen = !hangs;
+    device.hangOpen = hangs;
+    const auto r = renderer(tones, sound::ToneSource::shape(30));
+    const std::int64_t start = clock.nowNs();
+    r->send(toneAt(start));
+    if (hangs) {
+      EXPECT_EQ(r->opened(start + 100 * ms), std::nullopt);  // asked again at the next tone
+      EXPECT_EQ(clock.nowNs(), start + 100 * ms);
+    }
+    EXPECT_EQ(r->opened(), false);
+    EXPECT_LE(clock.nowNs(), start + (hangs ? sound::Guard::unansweredAfterNs : 0));
+    r->stop();
+  }
+  device.release();
+}
+
 TEST_F(RendererTest, AStreamThatStopsAnsweringIsGivenUpAndTheTimeKept) {
   sound::ToneSource tones;
   const auto r = renderer(tones, sound::ToneSource::shape(40));
