@@ -12,23 +12,6 @@ constexpr std::uint32_t microsecondsPerQuarter = 1'000'000;
 constexpr std::uint8_t trackNameMeta = 0x03;
 constexpr std::uint8_t lyricMeta = 0x05;
 
-void bigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
-  }
-}
-
-void variableLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  std::uint8_t groups[5];
-  int count = 0;
-  do {
-    groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
-    value >>= 7;
-  } while (value != 0);
-  while (count > 1) out.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
-  out.push_back(groups[0]);
-}
-
 // The track's events, each after its delta time.
 class TrackWriter {
  public:
@@ -84,6 +67,23 @@ std::vector<std::uint8_t> midiFile(const Recording& recording, std::int64_t endM
   bigEndian(file, static_cast<std::uint32_t>(track.bytes.size()), 4);
   file.insert(file.end(), track.bytes.begin(), track.bytes.end());
   return file;
+}
+
+void bigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+  }
+}
+
+void variableLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  std::uint8_t groups[5];
+  int count = 0;
+  do {
+    groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+    value >>= 7;
+  } while (value != 0);
+  while (count > 1) out.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
+  out.push_back(groups[0]);
 }
 
 }  // namespace sound

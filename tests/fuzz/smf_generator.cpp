@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include "sound/midi_file_writer.h"
+
 namespace smf_fuzz {
 namespace {
+
+using sound::bigEndian;
+using sound::variableLength;
 
 constexpr std::size_t headerBytes = 14;
 constexpr std::size_t emptyTrackBytes = 12;  // chunk head and an end-of-track at delta 0
@@ -20,23 +25,6 @@ struct Bytes {
     return high << 8 | next();
   }
 };
-
-void bigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int count) {
-  for (int shift = (count - 1) * 8; shift >= 0; shift -= 8) {
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
-  }
-}
-
-void variableLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  std::uint8_t groups[4];
-  int count = 0;
-  do {
-    groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
-    value >>= 7;
-  } while (value != 0 && count < 4);
-  while (count > 1) out.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
-  out.push_back(groups[0]);
-}
 
 // One run: the same kind of event again and again, each after the same delta.
 struct Run {
