@@ -171,16 +171,11 @@ OpenedTones openToneOutput(SayFailure sayLater) {
       if (!quietAsked()) sayItIsSilent(opened);
       break;
     }
-    if (heldBack.failure) {
-      // Said with these tones, or replaced by the silence after them.
-      if (!opened.output->opened()) {
-        opened.output.reset();
-        continue;
-      }
-      opened.failure = std::move(heldBack.failure);
-      opened.about = std::move(heldBack.about);
-    } else if (sayLater != nullptr && lastAudible(rows, row)) {
-      // Silence would only keep the time, as these tones do without a device.
+    // The last row before silence need not be waited for: silence would only
+    // keep the time, as these tones do without a device. When a synthesizer
+    // found no device, its line is said with these tones or replaced by the
+    // silence after them, so they are waited for.
+    if (!heldBack.failure && sayLater != nullptr && lastAudible(rows, row)) {
       opened.output->sayIfNotOpened([sayLater] {
         OpenedTones silent;
         sayItIsSilent(silent);
@@ -189,6 +184,10 @@ OpenedTones openToneOutput(SayFailure sayLater) {
     } else if (!opened.output->opened()) {
       opened.output.reset();
       continue;
+    }
+    if (heldBack.failure) {
+      opened.failure = std::move(heldBack.failure);
+      opened.about = std::move(heldBack.about);
     }
     break;
   }
